@@ -1,0 +1,90 @@
+#include "keyboard.h"
+
+#include "keybutton.h"
+#include "prompts.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace keyboard {
+
+using namespace Qt::StringLiterals;
+
+void appendCode(QPlainTextEdit& message, const QString& code)
+{
+    if (code.isEmpty())
+        return;  // nothing to add, and no empty step in the undo history
+    QTextCursor end(message.document());
+    end.movePosition(QTextCursor::End);
+    // An edit block of its own, so that Ctrl+Z takes back exactly one press.
+    end.beginEditBlock();
+    end.insertText(code);
+    end.endEditBlock();
+    QScrollBar* bar = message.verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+Keyboard::Keyboard(const Controls& controls, Prompts& prompts, std::function<void()> endProgram,
+                   QObject* parent)
+    : QObject(parent), controls_(controls), prompts_(prompts), endProgram_(std::move(endProgram))
+{
+    QPlainTextEdit* message = controls_.message;
+    auto bindAppend = [this, message](QPushButton* key, QLineEdit* field) {
+        connect(key, &QPushButton::clicked, this, [message, field] { appendCode(*message, field->text()); });
+    };
+    for (int i = 0; i < model::letterCount; ++i)
+        bindAppend(controls_.letterKeys[i], controls_.letterFields[i]);
+    bindAppend(controls_.separatorKey, controls_.separatorField);
+    for (int i = 0; i < model::customCount; ++i)
+        connect(controls_.customKeys[i], &QPushButton::clicked, this, [this, i] { pressCustom(i); });
+    connect(controls_.clear, &QPushButton::clicked, this, &Keyboard::Command3_Click);
+    connect(controls_.save, &QPushButton::clicked, this, &Keyboard::Command4_Click);
+    connect(controls_.exit, &QPushButton::clicked, this, &Keyboard::Command32_Click);
+}
+
+void Keyboard::pressCustom(int slot)
+{
+    KeyButton* key = controls_.customKeys.at(slot);
+    QLineEdit* field = controls_.customFields.at(slot);
+    // A key with neither a name nor a code is still blank: ask for its name.
+    if (key->caption().isEmpty() && field->text().isEmpty()) {
+        key->setCaption(prompts_.askName(u"θέλεις να δώσεις όνομα στο κουμπι;  Πρέπει να είναι ένας χαρακτήρας"_s,
+                                         u"ΚΕΝΟ ΚΟΥΜΠΙ"_s, u"Γράψε έναν χαρακτήρα"_s));
+        return;
+    }
+    appendCode(*controls_.message, field->text());
+}
+
+void Keyboard::Command3_Click()
+{
+    if (!prompts_.confirm(u"ΚΑΘΑΡΙΣΜΟΣ"_s, u"Είσαι σίγουρος; Θα σβηστούν τα πάντα!!"_s))
+        return;
+    for (QLineEdit* field : controls_.letterFields)
+        field->clear();
+    controls_.message->clear();  // the undo history goes with it
+    controls_.separatorField->clear();
+    for (QLineEdit* field : controls_.customFields)
+        field->clear();
+    controls_.separatorKey->setCaption({});
+    for (KeyButton* key : controls_.customKeys)
+        key->setCaption({});
+}
+
+void Keyboard::Command4_Click()
+{
+    if (!prompts_.confirm(u"ΑΠΟΘΗΚΕΥΣΗ"_s,
+                          u"Αυτό θα αποθηκεύσει τις τιμές που έβαλες. Αν θες να επανέλθεις στον κώδικα Μορς, "
+                          u"απλώς ξανατρέξε το πρόγραμμα."_s))
+        return;
+    controls_.separatorKey->setCaption(controls_.separatorField->text());
+}
+
+void Keyboard::Command32_Click()
+{
+    if (prompts_.confirm(u"ΕΞΟΔΟΣ"_s, u"Σίγουρα θες να βγεις;"_s))
+        endProgram_();
+}
+
+}  // namespace keyboard

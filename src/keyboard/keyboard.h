@@ -1,0 +1,56 @@
+#pragma once
+
+#include "model/slots.h"
+
+#include <QObject>
+#include <array>
+#include <functional>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace keyboard {
+
+class KeyButton;
+class Prompts;
+
+// Appends a code at the end of the message, whatever the caret or selection,
+// as one step the user can undo. The caret, selection and scroll position
+// stay the user's; the end, where the code went, is brought into view.
+void appendCode(QPlainTextEdit& message, const QString& code);
+
+// The main window's controls that the keys and commands read and write.
+struct Controls {
+    std::array<KeyButton*, model::letterCount> letterKeys{};
+    std::array<QLineEdit*, model::letterCount> letterFields{};
+    KeyButton* separatorKey = nullptr;
+    QLineEdit* separatorField = nullptr;
+    std::array<KeyButton*, model::customCount> customKeys{};
+    std::array<QLineEdit*, model::customCount> customFields{};
+    QPlainTextEdit* message = nullptr;
+    QPushButton* clear = nullptr;  // Command3
+    QPushButton* save = nullptr;   // Command4
+    QPushButton* exit = nullptr;   // Command32
+};
+
+// What the keys and the three commands do. It keeps no state: every handler
+// reads the controls at the moment of its click and writes back to them.
+class Keyboard : public QObject {
+    Q_OBJECT
+public:
+    Keyboard(const Controls& controls, Prompts& prompts, std::function<void()> endProgram,
+             QObject* parent = nullptr);
+
+    void pressCustom(int slot);  // shared by Command5, Command29 and Command30
+    void Command3_Click();       // clear
+    void Command4_Click();       // save
+    void Command32_Click();      // exit
+
+private:
+    Controls controls_;
+    Prompts& prompts_;
+    std::function<void()> endProgram_;
+};
+
+}  // namespace keyboard

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPushButton>
+
+namespace keyboard {
+
+// A push button that shows its caption literally and answers Enter as well
+// as Space, as the desktop's own buttons do.
+//
+// QPushButton reads "&" as a mnemonic marker; the caption a user gives must
+// appear exactly as typed, so every "&" is doubled on the way in and undoubled
+// on the way out. The button's text stays the only store of the caption.
+class KeyButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit KeyButton(QWidget* parent = nullptr);
+
+    QString caption() const;
+    void setCaption(const QString& caption);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+}  // namespace keyboard

@@ -1,0 +1,13 @@
+#include "slots.h"
+
+namespace model {
+
+QString letterCaption(int index) { return QString(QChar(letters.at(index).capital)); }
+QString letterCode(int index) { return QString::fromLatin1(letters.at(index).morse); }
+QString letterName(int index) { return QString::fromUtf16(letters.at(index).name); }
+
+QString buttonName(int number) { return QStringLiteral("Command%1").arg(number); }
+QString letterFieldName(int index) { return QStringLiteral("Text1(%1)").arg(index); }
+QString fieldName(int number) { return QStringLiteral("Text%1").arg(number); }
+
+}  // namespace model

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QFont>
+
+namespace ui {
+
+// Maps the face the windows ask for to one with bold Greek on this desktop.
+void installFontSubstitutes();
+
+// The bold Greek face that every control of the main window is set in.
+QFont designFont(qreal points, bool bold = true);
+
+}  // namespace ui

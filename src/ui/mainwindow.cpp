@@ -1,0 +1,167 @@
+#include "mainwindow.h"
+
+#include "art.h"
+#include "fonts.h"
+#include "geometry.h"
+#include "keyboard/keybutton.h"
+#include "texts.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <limits>
+#include <vector>
+
+namespace ui {
+
+using namespace Qt::StringLiterals;
+using keyboard::KeyButton;
+
+namespace {
+
+enum class Kind { Button, Field, Message, Label, Picture };
+
+struct Control {
+    QString name;
+    Kind kind;
+    Twips place;
+    qreal points;
+    QString text;
+};
+
+// Letter slot i stands in column i / 8, row i % 8; its key and its field
+// share the row, the field 600 twips to the right of the key.
+Twips letterPlace(int index, int left, int width)
+{
+    const int column = index / 8, row = index % 8;
+    return {left + 2040 * column, 240 + 600 * row, width, 495};
+}
+
+// Every control of the window, in keyboard focus order.
+std::vector<Control> form1Controls()
+{
+    std::vector<Control> list;
+    for (int i = 0; i < model::letterCount; ++i)
+        list.push_back({model::letterFieldName(i), Kind::Field, letterPlace(i, 960, 1335), 18, model::letterCode(i)});
+    const QString separator = QString::fromUtf16(model::separatorDefault);
+    list.push_back({u"Command2"_s, Kind::Button, {6720, 240, 495, 495}, 18, separator});
+    list.push_back({u"Text2"_s, Kind::Field, {7680, 240, 1095, 495}, 18, separator});
+    list.push_back({u"Command3"_s, Kind::Button, {6720, 3480, 2055, 735}, 12, u"Καθαρισμός Πεδίων"_s});
+    list.push_back({u"Command4"_s, Kind::Button, {6720, 2640, 2055, 735}, 12, u"Εισαγωγή Χαρακτήρων"_s});
+    list.push_back({u"Text3"_s, Kind::Message, {360, 5160, 11295, 4455}, 12, {}});
+    for (int i = 0; i < model::letterCount; ++i)
+        list.push_back({model::buttonName(model::letterButtonNumber(i)), Kind::Button, letterPlace(i, 360, 495), 18,
+                        model::letterCaption(i)});
+    for (int k = 0; k < model::customCount; ++k)
+        list.push_back({model::buttonName(model::customButtonNumbers[k]), Kind::Button, {6720, 840 + 600 * k, 495, 495},
+                        18, {}});
+    list.push_back({u"Text4"_s, Kind::Field, {7680, 840, 1095, 495}, 18, {}});
+    list.push_back({u"Label1"_s, Kind::Label, {7320, 240, 375, 495}, 24, u"="_s});
+    list.push_back({u"Text5"_s, Kind::Field, {7680, 1440, 1095, 495}, 18, {}});
+    list.push_back({u"Text6"_s, Kind::Field, {7680, 2040, 1095, 495}, 18, {}});
+    list.push_back({u"Command31"_s, Kind::Picture, {9000, 240, 2775, 4695}, 12, {}});
+    list.push_back({u"Command32"_s, Kind::Button, {6720, 4320, 2055, 615}, 12, u"Έξοδος"_s});
+    return list;
+}
+
+QWidget* makeControl(const Control& c, QWidget* parent)
+{
+    switch (c.kind) {
+    case Kind::Button: {
+        auto* button = new KeyButton(parent);
+        button->setCaption(c.text);
+        return button;
+    }
+    case Kind::Field: {
+        auto* field = new QLineEdit(parent);
+        field->setMaxLength(std::numeric_limits<int>::max());  // a code has no length limit
+        field->setText(c.text);
+        field->setCursorPosition(0);
+        return field;
+    }
+    case Kind::Message: {
+        auto* message = new QPlainTextEdit(parent);
+        message->setTabChangesFocus(true);
+        message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        message->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        message->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        // Long runs without spaces must wrap too, or the end would slide out of sight.
+        message->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        return message;
+    }
+    case Kind::Label: {
+        auto* label = new QLabel(c.text, parent);
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    }
+    case Kind::Picture: {
+        auto* button = new KeyButton(parent);
+        button->setIcon(helpPicture());
+        button->setIconSize(helpPictureSize());
+        return button;
+    }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(keyboard::Prompts& prompts, std::function<void()> endProgram)
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(mainWindowCaption());
+    setWindowIcon(programIcon());
+    resize(toPixels(12000, 9810));
+    build();
+
+    new keyboard::Keyboard(controls(), prompts, std::move(endProgram), this);
+
+    // Esc anywhere in the window presses the exit command, as a cancel button would.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, Command32, &QPushButton::click);
+
+    Text1[0]->setFocus();
+}
+
+void MainWindow::build()
+{
+    QWidget* previous = nullptr;
+    for (const Control& c : form1Controls()) {
+        QWidget* w = makeControl(c, this);
+        w->setObjectName(c.name);
+        w->setGeometry(toPixels(c.place));
+        w->setFont(designFont(c.points));
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+
+    auto key = [this](int number) { return findChild<KeyButton*>(model::buttonName(number)); };
+    auto field = [this](const QString& name) { return findChild<QLineEdit*>(name); };
+    for (int i = 0; i < model::letterCount; ++i) {
+        letterKeys[i] = key(model::letterButtonNumber(i));
+        Text1[i] = field(model::letterFieldName(i));
+    }
+    for (int k = 0; k < model::customCount; ++k) {
+        customKeys[k] = key(model::customButtonNumbers[k]);
+        customFields[k] = field(model::fieldName(model::customFieldNumbers[k]));
+    }
+    Command2 = key(2);
+    Command3 = key(3);
+    Command4 = key(4);
+    Command31 = key(31);
+    Command32 = key(32);
+    Text2 = field(u"Text2"_s);
+    Text3 = findChild<QPlainTextEdit*>(u"Text3"_s);
+    Label1 = findChild<QLabel*>(u"Label1"_s);
+}
+
+keyboard::Controls MainWindow::controls() const
+{
+    return {letterKeys, Text1, Command2, Text2, customKeys, customFields, Text3, Command3, Command4, Command32};
+}
+
+}  // namespace ui

@@ -1,6 +1,8 @@
 #include "keybutton.h"
 
 #include <QKeyEvent>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace keyboard {
 
@@ -26,6 +28,24 @@ void KeyButton::keyPressEvent(QKeyEvent* event)
         return;
     }
     QPushButton::keyPressEvent(event);
+}
+
+void KeyButton::paintEvent(QPaintEvent* event)
+{
+    if (text().isEmpty()) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    // The style draws the button without its text; the text follows, wrapped.
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    painter.drawItemText(area, flags, option.palette, isEnabled(), caption, QPalette::ButtonText);
 }
 
 }  // namespace keyboard

@@ -4,8 +4,9 @@
 
 namespace keyboard {
 
-// A push button that shows its caption literally and answers Enter as well
-// as Space, as the desktop's own buttons do.
+// A push button that shows its caption literally, wraps it onto more lines
+// when it is wider than the button, and answers Enter as well as Space, as
+// the desktop's own buttons do.
 //
 // QPushButton reads "&" as a mnemonic marker; the caption a user gives must
 // appear exactly as typed, so every "&" is doubled on the way in and undoubled
@@ -20,6 +21,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace keyboard

@@ -1,0 +1,173 @@
+// The keyboard window as a person meets it: what fits, where the focus goes,
+// and the real Greek boxes answered from the keyboard.
+
+#include "keyboard/keybutton.h"
+#include "scriptedprompts.h"
+#include "ui/fonts.h"
+#include "ui/mainwindow.h"
+#include "ui/qtprompts.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QStyleOptionFrame>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using keyboard::KeyButton;
+
+namespace {
+
+// Runs `answer` on the modal box as soon as it is open.
+void whenModal(std::function<void(QWidget*)> answer)
+{
+    QTimer::singleShot(0, [answer] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        answer(box);
+    });
+}
+
+QStringList designedFocusOrder()
+{
+    QStringList order;
+    for (int i = 0; i < model::letterCount; ++i)
+        order << model::letterFieldName(i);
+    order << u"Command2"_s << u"Text2"_s << u"Command3"_s << u"Command4"_s << u"Text3"_s;
+    for (int i = 0; i < model::letterCount; ++i)
+        order << model::buttonName(model::letterButtonNumber(i));
+    order << u"Command5"_s << u"Command29"_s << u"Command30"_s << u"Text4"_s << u"Text5"_s << u"Text6"_s
+          << u"Command31"_s << u"Command32"_s;
+    return order;
+}
+
+}  // namespace
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<ui::MainWindow> w;
+
+private slots:
+    void initTestCase() { ui::installFontSubstitutes(); }
+
+    void init()
+    {
+        w = std::make_unique<ui::MainWindow>(prompts, [] {});
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+    void cleanup() { w.reset(); }
+
+    void everyCaptionAndCodeFitsItsControl()
+    {
+        QCOMPARE(w->size(), QSize(800, 654));
+        for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
+            QStyleOptionFrame option;
+            option.initFrom(field);
+            option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+            const QRect room = field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
+            const QFontMetrics metrics(field->font());
+            QVERIFY2(metrics.horizontalAdvance(field->text()) <= room.width() - 2, qPrintable(field->objectName()));
+            QVERIFY2(metrics.height() <= room.height() + 2, qPrintable(field->objectName()));
+        }
+        for (KeyButton* key : w->findChildren<KeyButton*>()) {
+            const QRect room = key->contentsRect().adjusted(2, 2, -2, -2);
+            const QRect needed = key->fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignCenter, key->caption());
+            QVERIFY2(room.contains(needed) || key->caption().isEmpty(), qPrintable(key->objectName()));
+        }
+    }
+
+    void lettersAreGreekCapitals()
+    {
+        QString captions;
+        for (KeyButton* key : w->letterKeys)
+            captions += key->caption();
+        QCOMPARE(captions, u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ"_s);
+        for (QChar c : captions)
+            QVERIFY(c.script() == QChar::Script_Greek);
+    }
+
+    void tabVisitsEveryControlInOrderAndWraps()
+    {
+        QCOMPARE(QApplication::focusWidget(), w->Text1[0]);
+        const QStringList order = designedFocusOrder();
+        QCOMPARE(order.size(), 61);
+        QStringList visited;
+        for (int i = 0; i < order.size(); ++i) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(visited, order);
+        QCOMPARE(QApplication::focusWidget(), w->Text1[0]);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), u"Command32"_s);
+        QVERIFY(w->Text3->toPlainText().isEmpty());  // Tab in the message only moved on
+    }
+
+    void messageWrapsWithoutScrollBars()
+    {
+        w->Text3->setPlainText(QString(5000, u'-'));
+        QVERIFY(w->Text3->document()->firstBlock().layout()->lineCount() > 10);
+        QCOMPARE(w->Text3->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(!w->Text3->verticalScrollBar()->isVisible());
+        QTest::keyClick(w->Text3, Qt::Key_Return);  // Enter starts a new line, not the exit
+        QCOMPARE(w->Text3->blockCount(), 2);
+    }
+
+    void realBoxesSpeakGreekAndAnswerTheKeyboard()
+    {
+        ui::QtPrompts real;
+        whenModal([](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), u"ΕΞΟΔΟΣ"_s);
+            QCOMPARE(box->text(), u"Σίγουρα θες να βγεις;"_s);
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            QCOMPARE(box->button(QMessageBox::Ok)->text(), u"Εντάξει"_s);
+            QCOMPARE(box->button(QMessageBox::Cancel)->text(), u"Άκυρο"_s);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(real.confirm(u"ΕΞΟΔΟΣ"_s, u"Σίγουρα θες να βγεις;"_s));
+        whenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        QVERIFY(!real.confirm(u"t"_s, u"p"_s));
+
+        // The real naming box and clear box, through the keys that open them.
+        ui::MainWindow window(real, [] {});
+        window.show();
+        const QString name = QString(200, u'ω') + u"&"_s;
+        whenModal([name](QWidget* widget) {
+            auto* dialog = qobject_cast<QInputDialog*>(widget);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), u"ΚΕΝΟ ΚΟΥΜΠΙ"_s);
+            QCOMPARE(dialog->textValue(), u"Γράψε έναν χαρακτήρα"_s);
+            auto* line = dialog->findChild<QLineEdit*>();
+            line->selectAll();
+            QTest::sendKeyEvent(QTest::Click, line, Qt::Key_unknown, name, Qt::NoModifier);
+            QTest::keyClick(line, Qt::Key_Return);
+        });
+        QTest::mouseClick(window.customKeys[1], Qt::LeftButton);
+        QCOMPARE(window.customKeys[1]->caption(), name);
+
+        whenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        QTest::mouseClick(window.Command3, Qt::LeftButton);
+        QCOMPARE(window.customKeys[1]->caption(), name);
+        whenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+        QTest::mouseClick(window.Command3, Qt::LeftButton);
+        QCOMPARE(window.customKeys[1]->caption(), QString());
+        QCOMPARE(window.Text1[0]->text(), QString());
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "tst_windows.moc"

@@ -1,0 +1,167 @@
+// The program's life: the help window first, the keyboard window made at the
+// first OK, the moves between them, and every way the program ends.
+
+#include "keyboard/keybutton.h"
+#include "scriptedprompts.h"
+#include "ui/app.h"
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Centred on the screen, give or take the window frame the platform adds.
+bool centred(const QWidget& window)
+{
+    const QPoint off = window.geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    return off.manhattanLength() <= 6;
+}
+
+// Runs the event loop with `step` queued in it; true when the program ended.
+bool programEnds(const std::function<void()>& step)
+{
+    bool ended = false;
+    QTimer::singleShot(0, step);
+    QTimer::singleShot(2000, [] { QCoreApplication::exit(1); });  // the program failed to end
+    ended = QCoreApplication::exec() == 0;
+    return ended;
+}
+
+}  // namespace
+
+class LifecycleTest : public QObject {
+    Q_OBJECT
+
+    ScriptedPrompts prompts;
+
+    static void pressOk(ui::App& app)
+    {
+        app.helpWindow().Command1->setFocus();
+        QTest::keyClick(app.helpWindow().Command1, Qt::Key_Return);
+    }
+
+private slots:
+    void init() { prompts = {}; }
+
+    void opensOnHelpThenKeyboard()
+    {
+        ui::App app(prompts);
+        app.start();
+        ui::HelpWindow& help = app.helpWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        QCOMPARE(help.size(), QSize(473, 566));
+        QVERIFY(centred(help));
+        QVERIFY(app.mainWindow() == nullptr);
+        QCOMPARE(help.windowIcon().pixmap(32).size(), QSize(32, 32));
+
+        // OK is the only stop for the focus, and Esc does nothing.
+        QCOMPARE(QApplication::focusWidget(), help.Command1);
+        QTest::keyClick(help.Command1, Qt::Key_Tab);
+        QTest::keyClick(help.Command1, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), help.Command1);
+        QTest::keyClick(&help, Qt::Key_Escape);
+        QVERIFY(help.isVisible());
+        for (QLabel* label : help.findChildren<QLabel*>())
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+
+        pressOk(app);
+        QVERIFY(!help.isVisible());
+        ui::MainWindow* main = app.mainWindow();
+        QVERIFY(main && main->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QVERIFY(centred(*main));
+        QCOMPARE(QApplication::focusWidget(), main->Text1[0]);
+        QVERIFY(!main->windowIcon().isNull());
+        QVERIFY(!main->Command31->icon().isNull());
+        QVERIFY(main->Command31->text().isEmpty());
+    }
+
+    void everythingSurvivesAVisitToHelp()
+    {
+        ui::App app(prompts);
+        app.start();
+        pressOk(app);
+        ui::MainWindow* main = app.mainWindow();
+        ui::HelpWindow& help = app.helpWindow();
+
+        main->Text1[3]->setText(u"Δ!"_s);
+        QTest::mouseClick(main->letterKeys[3], Qt::LeftButton);
+        prompts.names = {u"★"_s};
+        QTest::mouseClick(main->customKeys[2], Qt::LeftButton);
+        main->Text3->appendPlainText(u"χέρι"_s);
+
+        const QPoint moved = help.pos() + QPoint(-40, 25);
+        for (int visit = 0; visit < 3; ++visit) {
+            QTest::mouseClick(main->Command31, Qt::LeftButton);
+            QVERIFY(help.isVisible());
+            QVERIFY(!main->isVisible());
+            if (visit == 0)
+                help.move(moved);
+            QCOMPARE(help.pos(), moved);
+            pressOk(app);
+            QCOMPARE(app.mainWindow(), main);  // the same window, never made again
+            QVERIFY(main->isVisible() && !help.isVisible());
+        }
+        QCOMPARE(main->Text1[3]->text(), u"Δ!"_s);
+        QCOMPARE(main->Text3->toPlainText(), u"Δ!\nχέρι"_s);
+        QCOMPARE(main->customKeys[2]->caption(), u"★"_s);
+
+        // A larger window moves no control.
+        const QRect message = main->Text3->geometry();
+        main->resize(1200, 900);
+        help.resize(900, 900);
+        QCOMPARE(main->Text3->geometry(), message);
+        QCOMPARE(help.Command1->pos(), QPoint(152, 512));
+    }
+
+    void closingHelpAtTheStartEnds()
+    {
+        ui::App app(prompts);
+        app.start();
+        QVERIFY(programEnds([&] { app.helpWindow().windowHandle()->close(); }));
+        QVERIFY(app.mainWindow() == nullptr);
+    }
+
+    void exitConfirmedEndsWithTheHelpWindowHidden()
+    {
+        ui::App app(prompts);
+        app.start();
+        pressOk(app);
+        prompts.confirmations = {false};
+        QTest::mouseClick(app.mainWindow()->Command32, Qt::LeftButton);
+        QVERIFY(app.mainWindow()->isVisible());
+
+        prompts.confirmations = {true};
+        QVERIFY(programEnds([&] { QTest::mouseClick(app.mainWindow()->Command32, Qt::LeftButton); }));
+    }
+
+    void closingEitherWindowWhileTheOtherIsHiddenEnds()
+    {
+        {
+            ui::App app(prompts);
+            app.start();
+            pressOk(app);
+            QVERIFY(programEnds([&] { app.mainWindow()->windowHandle()->close(); }));
+        }
+        {
+            ui::App app(prompts);
+            app.start();
+            pressOk(app);
+            QTest::mouseClick(app.mainWindow()->Command31, Qt::LeftButton);
+            QVERIFY(programEnds([&] { app.helpWindow().windowHandle()->close(); }));
+        }
+    }
+};
+
+QTEST_MAIN(LifecycleTest)
+#include "tst_lifecycle.moc"

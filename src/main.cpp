@@ -1,5 +1,5 @@
 #include "ui/app.h"
-#include "ui/fonts.h"
+#include "ui/greek.h"
 #include "ui/qtprompts.h"
 
 #include <QApplication>
@@ -7,7 +7,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    ui::installFontSubstitutes();
+    ui::installGreek();
 
     ui::QtPrompts prompts;
     ui::App program(prompts);

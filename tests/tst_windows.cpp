@@ -3,11 +3,15 @@
 
 #include "keyboard/keybutton.h"
 #include "scriptedprompts.h"
-#include "ui/fonts.h"
+#include "ui/greek.h"
+#include "ui/helpwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompts.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -25,6 +29,48 @@ using namespace Qt::StringLiterals;
 using keyboard::KeyButton;
 
 namespace {
+
+// Every focusable control under `root`, by its accessible name.
+void collectNames(QAccessibleInterface* node, QStringList& names, QStringList& unnamed)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        if (child->state().focusable) {
+            const QString name = child->text(QAccessible::Name);
+            (name.trimmed().isEmpty() ? unnamed : names) << name;
+            if (name.trimmed().isEmpty())
+                unnamed.last() = child->object()->objectName();
+        }
+        collectNames(child, names, unnamed);
+    }
+}
+
+QStringList accessibleNames(QWidget* root)
+{
+    QStringList names, unnamed;
+    collectNames(QAccessible::queryAccessibleInterface(root), names, unnamed);
+    if (!unnamed.isEmpty())
+        qWarning() << "without an accessible name:" << unnamed;
+    return unnamed.isEmpty() ? names : QStringList();
+}
+
+// Opens the field's own context menu and reads its entries.
+QStringList contextMenuOf(QWidget* field)
+{
+    QStringList entries;
+    QTimer::singleShot(0, [&entries] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                entries << action->text().section(u'\t', 0, 0);
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field, &event);
+    QCoreApplication::processEvents();
+    return entries;
+}
 
 // Runs `answer` on the modal box as soon as it is open.
 void whenModal(std::function<void(QWidget*)> answer)
@@ -58,7 +104,7 @@ class WindowsTest : public QObject {
     std::unique_ptr<ui::MainWindow> w;
 
 private slots:
-    void initTestCase() { ui::installFontSubstitutes(); }
+    void initTestCase() { ui::installGreek(); }
 
     void init()
     {
@@ -123,6 +169,44 @@ private slots:
         QVERIFY(!w->Text3->verticalScrollBar()->isVisible());
         QTest::keyClick(w->Text3, Qt::Key_Return);  // Enter starts a new line, not the exit
         QCOMPARE(w->Text3->blockCount(), 2);
+    }
+
+    void everyFocusableControlHasADistinctGreekName()
+    {
+        QStringList names = accessibleNames(w.get());
+        QCOMPARE(names.size(), 61);
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+        QVERIFY(names.contains(u"Άλφα"_s) && names.contains(u"Κωδικός του Ωμέγα"_s));
+        QVERIFY(names.contains(u"Κενό πλήκτρο 2"_s) && names.contains(u"Βοήθεια"_s));
+
+        // A custom key is called by its caption once named, and blank again after clear.
+        prompts.names = {u"#"_s};
+        QTest::mouseClick(w->customKeys[1], Qt::LeftButton);
+        QVERIFY(accessibleNames(w.get()).contains(u"#"_s));
+        prompts.confirmations = {true};
+        QTest::mouseClick(w->Command3, Qt::LeftButton);
+        QVERIFY(accessibleNames(w.get()).contains(u"Κενό πλήκτρο 2"_s));
+
+        ui::HelpWindow help;
+        help.show();
+        QCOMPARE(accessibleNames(&help), QStringList{u"Εντάξει"_s});
+    }
+
+    void contextMenusAndUndoSpeakGreek()
+    {
+        const QStringList greek{u"&Αναίρεση"_s, u"Α&κύρωση αναίρεσης"_s, u"Απο&κοπή"_s, u"Α&ντιγραφή"_s,
+                                u"Ε&πικόλληση"_s, u"Διαγραφή"_s, u"Επιλογή όλων"_s};
+        QCOMPARE(contextMenuOf(w->Text1[0]), greek);
+        QCOMPARE(contextMenuOf(w->Text3->viewport()), greek);
+
+        // Presses and typing share one history, backwards and forwards.
+        w->Text3->setFocus();
+        QTest::keyClicks(w->Text3, u"ab"_s);
+        QTest::mouseClick(w->letterKeys[0], Qt::LeftButton);
+        QTest::keyClick(w->Text3, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->Text3->toPlainText(), u"ab"_s);
+        QTest::keyClick(w->Text3, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w->Text3->toPlainText(), u"ab . - /"_s);
     }
 
     void realBoxesSpeakGreekAndAnswerTheKeyboard()

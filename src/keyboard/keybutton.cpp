@@ -15,6 +15,14 @@ QString KeyButton::caption() const { return text().replace(u"&&"_s, u"&"_s); }
 void KeyButton::setCaption(const QString& caption)
 {
     setText(QString(caption).replace(u'&', u"&&"_s));
+    if (!blankName_.isEmpty())
+        setAccessibleName(caption.trimmed().isEmpty() ? blankName_ : caption);
+}
+
+void KeyButton::setBlankName(const QString& name)
+{
+    blankName_ = name;
+    setCaption(caption());
 }
 
 void KeyButton::keyPressEvent(QKeyEvent* event)

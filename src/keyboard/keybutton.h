@@ -19,9 +19,16 @@ public:
     QString caption() const;
     void setCaption(const QString& caption);
 
+    // For a key whose caption the user gives: what a screen reader calls it
+    // while it has none. Once named, it is called by its caption.
+    void setBlankName(const QString& name);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString blankName_;
 };
 
 }  // namespace keyboard

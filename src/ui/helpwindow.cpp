@@ -55,6 +55,7 @@ HelpWindow::HelpWindow()
     Command1->setCaption(u"Εντάξει"_s);
     Command1->setGeometry(toPixels(Twips{2280, 7680, 2295, 495}));
     Command1->setFont(designFont(12));
+    Command1->setAccessibleDescription(u"Κλείνει τη βοήθεια και ανοίγει το πληκτρολόγιο"_s);
 
     Label3 = label(u"Label3"_s, editingNote(), {120, 4800, 6615, 975}, Frame1);
     Label3->setFont(designFont(9.75));

@@ -20,7 +20,7 @@ using keyboard::KeyButton;
 
 namespace {
 
-enum class Kind { Button, Field, Message, Label, Picture };
+enum class Kind { Button, CustomKey, Field, Message, Label, Picture };
 
 struct Control {
     QString name;
@@ -28,6 +28,8 @@ struct Control {
     Twips place;
     qreal points;
     QString text;
+    QString spoken = {};       // what a screen reader calls it, when its text would not do
+    QString description = {};  // what it does, when the name alone does not say
 };
 
 // Letter slot i stands in column i / 8, row i % 8; its key and its field
@@ -41,35 +43,47 @@ Twips letterPlace(int index, int left, int width)
 // Every control of the window, in keyboard focus order.
 std::vector<Control> form1Controls()
 {
+    const QString writes = u"Γράφει τον κωδικό του στο τέλος του μηνύματος"_s;
     std::vector<Control> list;
     for (int i = 0; i < model::letterCount; ++i)
-        list.push_back({model::letterFieldName(i), Kind::Field, letterPlace(i, 960, 1335), 18, model::letterCode(i)});
+        list.push_back({model::letterFieldName(i), Kind::Field, letterPlace(i, 960, 1335), 18, model::letterCode(i),
+                        u"Κωδικός του "_s + model::letterName(i)});
     const QString separator = QString::fromUtf16(model::separatorDefault);
-    list.push_back({u"Command2"_s, Kind::Button, {6720, 240, 495, 495}, 18, separator});
-    list.push_back({u"Text2"_s, Kind::Field, {7680, 240, 1095, 495}, 18, separator});
-    list.push_back({u"Command3"_s, Kind::Button, {6720, 3480, 2055, 735}, 12, u"Καθαρισμός Πεδίων"_s});
-    list.push_back({u"Command4"_s, Kind::Button, {6720, 2640, 2055, 735}, 12, u"Εισαγωγή Χαρακτήρων"_s});
-    list.push_back({u"Text3"_s, Kind::Message, {360, 5160, 11295, 4455}, 12, {}});
+    list.push_back({u"Command2"_s, Kind::Button, {6720, 240, 495, 495}, 18, separator, u"Διαχωριστικό"_s, writes});
+    list.push_back({u"Text2"_s, Kind::Field, {7680, 240, 1095, 495}, 18, separator, u"Κωδικός του διαχωριστικού"_s});
+    list.push_back({u"Command3"_s, Kind::Button, {6720, 3480, 2055, 735}, 12, u"Καθαρισμός Πεδίων"_s, {},
+                    u"Σβήνει όλους τους κωδικούς, τα ονόματα των πλήκτρων και το μήνυμα"_s});
+    list.push_back({u"Command4"_s, Kind::Button, {6720, 2640, 2055, 735}, 12, u"Εισαγωγή Χαρακτήρων"_s, {},
+                    u"Δίνει στο πλήκτρο του διαχωριστικού για όνομα τον κωδικό του"_s});
+    list.push_back({u"Text3"_s, Kind::Message, {360, 5160, 11295, 4455}, 12, {}, u"Μήνυμα"_s,
+                    u"Το κείμενο που γράφουν τα πλήκτρα· διορθώνεται ελεύθερα"_s});
     for (int i = 0; i < model::letterCount; ++i)
         list.push_back({model::buttonName(model::letterButtonNumber(i)), Kind::Button, letterPlace(i, 360, 495), 18,
-                        model::letterCaption(i)});
+                        model::letterCaption(i), model::letterName(i), writes});
     for (int k = 0; k < model::customCount; ++k)
-        list.push_back({model::buttonName(model::customButtonNumbers[k]), Kind::Button, {6720, 840 + 600 * k, 495, 495},
-                        18, {}});
-    list.push_back({u"Text4"_s, Kind::Field, {7680, 840, 1095, 495}, 18, {}});
+        list.push_back({model::buttonName(model::customButtonNumbers[k]), Kind::CustomKey,
+                        {6720, 840 + 600 * k, 495, 495}, 18, {}, u"Κενό πλήκτρο %1"_s.arg(k + 1),
+                        u"Χωρίς όνομα, ζητά όνομα όταν πατηθεί· με όνομα ή κωδικό, γράφει τον κωδικό του"_s});
+    const auto customField = [](int k) { return u"Κωδικός του πλήκτρου %1"_s.arg(k + 1); };
+    list.push_back({u"Text4"_s, Kind::Field, {7680, 840, 1095, 495}, 18, {}, customField(0)});
     list.push_back({u"Label1"_s, Kind::Label, {7320, 240, 375, 495}, 24, u"="_s});
-    list.push_back({u"Text5"_s, Kind::Field, {7680, 1440, 1095, 495}, 18, {}});
-    list.push_back({u"Text6"_s, Kind::Field, {7680, 2040, 1095, 495}, 18, {}});
-    list.push_back({u"Command31"_s, Kind::Picture, {9000, 240, 2775, 4695}, 12, {}});
-    list.push_back({u"Command32"_s, Kind::Button, {6720, 4320, 2055, 615}, 12, u"Έξοδος"_s});
+    list.push_back({u"Text5"_s, Kind::Field, {7680, 1440, 1095, 495}, 18, {}, customField(1)});
+    list.push_back({u"Text6"_s, Kind::Field, {7680, 2040, 1095, 495}, 18, {}, customField(2)});
+    list.push_back({u"Command31"_s, Kind::Picture, {9000, 240, 2775, 4695}, 12, {}, u"Βοήθεια"_s,
+                    u"Ανοίγει το παράθυρο βοήθειας"_s});
+    list.push_back({u"Command32"_s, Kind::Button, {6720, 4320, 2055, 615}, 12, u"Έξοδος"_s, {},
+                    u"Κλείνει το πρόγραμμα"_s});
     return list;
 }
 
 QWidget* makeControl(const Control& c, QWidget* parent)
 {
     switch (c.kind) {
-    case Kind::Button: {
+    case Kind::Button:
+    case Kind::CustomKey: {
         auto* button = new KeyButton(parent);
+        if (c.kind == Kind::CustomKey)
+            button->setBlankName(c.spoken);
         button->setCaption(c.text);
         return button;
     }
@@ -132,6 +146,9 @@ void MainWindow::build()
         w->setObjectName(c.name);
         w->setGeometry(toPixels(c.place));
         w->setFont(designFont(c.points));
+        if (c.kind != Kind::CustomKey && !c.spoken.isEmpty())
+            w->setAccessibleName(c.spoken);
+        w->setAccessibleDescription(c.description);
         if (w->focusPolicy() == Qt::NoFocus)
             continue;
         if (previous)

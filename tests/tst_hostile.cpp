@@ -1,0 +1,93 @@
+// Huge and hostile input: nothing is cut, nothing is mangled, nothing crashes.
+
+#include "keyboard/keybutton.h"
+#include "scriptedprompts.h"
+#include "ui/mainwindow.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+class HostileTest : public QObject {
+    Q_OBJECT
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<ui::MainWindow> w;
+
+    static void paste(QWidget* into, const QString& text)
+    {
+        QGuiApplication::clipboard()->setText(text);
+        into->setFocus();
+        QTest::keySequence(into, QKeySequence::Paste);
+    }
+
+private slots:
+    void init()
+    {
+        w = std::make_unique<ui::MainWindow>(prompts, [] {});
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void cleanup() { w.reset(); }
+
+    void aMillionCharacterMessageTakesMorePresses()
+    {
+        QString morse;
+        while (morse.size() < 1'000'000)
+            morse += u" . - - . / - . /"_s;
+        paste(w->Text3, morse);
+        QCOMPARE(w->Text3->toPlainText().size(), morse.size());
+        QTest::mouseClick(w->letterKeys[15], Qt::LeftButton);
+        QCOMPARE(w->Text3->toPlainText(), morse + u" . - - . /"_s);
+    }
+
+    void oddCodesArePastedAndWrittenExactly_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("long") << QString(200'000, u'.');
+        QTest::newRow("markup and ampersands") << u"<b>&amp;</b> && &"_s;
+        QTest::newRow("emoji") << u"😀🏕️👍🏽"_s;
+        QTest::newRow("combining marks") << u"α\u0301ε\u0308\u0342"_s;
+        QTest::newRow("right to left") << u"שלום مرحبا"_s;
+        QTest::newRow("nul") << u"a\u0000b"_s;
+    }
+    void oddCodesArePastedAndWrittenExactly()
+    {
+        QFETCH(QString, code);
+        paste(w->customFields[0], code);
+        QCOMPARE(w->customFields[0]->text(), code);
+        QTest::mouseClick(w->customKeys[0], Qt::LeftButton);
+        QCOMPARE(w->Text3->toPlainText(), code);
+
+        prompts.names = {code};  // and the same text as a name
+        QTest::mouseClick(w->customKeys[1], Qt::LeftButton);
+        QCOMPARE(w->customKeys[1]->caption(), code);
+    }
+
+    void lineBreaksPastedIntoACodeStayInTheCode()
+    {
+        w->Text2->selectAll();
+        paste(w->Text2, u"/\r\n/\n"_s);
+        QCOMPARE(w->Text2->text(), u"/\r\n/\n"_s);
+        QTest::mouseClick(w->Command2, Qt::LeftButton);
+        QCOMPARE(w->Text3->toPlainText(), u"/\n/\n"_s);  // a CR LF is one line break in the message
+    }
+
+    void aBurstOfPresses()
+    {
+        for (int i = 0; i < 500; ++i)
+            QTest::mouseClick(w->letterKeys[i % 24], Qt::LeftButton);
+        QString expected;
+        for (int i = 0; i < 500; ++i)
+            expected += w->Text1[i % 24]->text();
+        QCOMPARE(w->Text3->toPlainText(), expected);
+    }
+};
+
+QTEST_MAIN(HostileTest)
+#include "tst_hostile.moc"

@@ -33,7 +33,8 @@ expect() {
 alpha="40 32"; beta="40 72"; separator="464 32"; custom_top="464 72"
 beta_code="108 72"; custom_top_code="548 72"; clear="516 256"; help="692 172"
 
-"$program" &
+# E2E_WRAPPER lets another test run the same session under a tracer.
+${E2E_WRAPPER:-} "$program" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 

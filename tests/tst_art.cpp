@@ -15,19 +15,18 @@
 
 namespace {
 
-QByteArray readArt(const QString &name)
+QByteArray readArt(const QString& name)
 {
     QFile file(QStringLiteral(ART_DIR "/") + name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-quint16 le16(const QByteArray &bytes, int at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
-quint32 le32(const QByteArray &bytes, int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }
+quint16 le16(const QByteArray& bytes, int at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
+quint32 le32(const QByteArray& bytes, int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }
 
-} // namespace
+}  // namespace
 
-class TestArt : public QObject
-{
+class TestArt : public QObject {
     Q_OBJECT
 
 private slots:
@@ -41,7 +40,7 @@ void TestArt::icon()
     const QByteArray ico = readArt(QStringLiteral("icon.ico"));
     QCOMPARE(ico.size(), 766);
     // one image, 32 × 32, 16 colours, 4 bits a pixel, 744 bytes from offset 22
-    QCOMPARE(ico.left(6), QByteArray("\0\0\1\0\1\0", 6)); // reserved, type icon, one image
+    QCOMPARE(ico.left(6), QByteArray("\0\0\1\0\1\0", 6));  // reserved, type icon, one image
     QCOMPARE(ico.mid(6, 4), QByteArray("\x20\x20\x10\x00", 4));
     QCOMPARE(le16(ico, 10), 1);
     QCOMPARE(le16(ico, 12), 4);
@@ -51,10 +50,10 @@ void TestArt::icon()
     const int dib = 22;
     QCOMPARE(le32(ico, dib), 40u);
     QCOMPARE(le32(ico, dib + 4), 32u);
-    QCOMPARE(le32(ico, dib + 8), 64u); // colour plane and mask together
+    QCOMPARE(le32(ico, dib + 8), 64u);  // colour plane and mask together
     QCOMPARE(le16(ico, dib + 12), 1);
     QCOMPARE(le16(ico, dib + 14), 4);
-    QCOMPARE(le32(ico, dib + 16), 0u); // uncompressed
+    QCOMPARE(le32(ico, dib + 16), 0u);  // uncompressed
 
     constexpr std::array<QRgb, 16> vga = {
         0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xc0c0c0,
@@ -62,7 +61,7 @@ void TestArt::icon()
     };
     for (int i = 0; i < 16; ++i) {
         const int at = dib + 40 + 4 * i;
-        QCOMPARE(le32(ico, at), quint32(vga[i])); // blue, green, red, then a zero byte
+        QCOMPARE(le32(ico, at), quint32(vga[i]));  // blue, green, red, then a zero byte
     }
 
     // Decode colour plane and mask (both bottom row first) and hold them against the PNG.
@@ -90,7 +89,7 @@ void TestArt::helpPicture()
 {
     QVERIFY(readArt(QStringLiteral("help.gif")).startsWith("GIF89a"));
     int error = 0;
-    GifFileType *gif = DGifOpenFileName(ART_DIR "/help.gif", &error);
+    GifFileType* gif = DGifOpenFileName(ART_DIR "/help.gif", &error);
     QVERIFY(gif);
     const auto close = qScopeGuard([gif] { DGifCloseFile(gif, nullptr); });
     QCOMPARE(DGifSlurp(gif), GIF_OK);
@@ -99,7 +98,7 @@ void TestArt::helpPicture()
     QCOMPARE(gif->SWidth, width);
     QCOMPARE(gif->SHeight, height);
     QCOMPARE(gif->ImageCount, 1);
-    const GifImageDesc &frame = gif->SavedImages[0].ImageDesc;
+    const GifImageDesc& frame = gif->SavedImages[0].ImageDesc;
     QCOMPARE(QRect(frame.Left, frame.Top, frame.Width, frame.Height), QRect(0, 0, width, height));
     QVERIFY(!frame.Interlace);
 
@@ -115,7 +114,7 @@ void TestArt::helpPicture()
     QCOMPARE(DGifSavedExtensionToGCB(gif, 0, &control), GIF_OK);
     QCOMPARE(control.TransparentColor, 17);
 
-    const GifByteType *pixels = gif->SavedImages[0].RasterBits;
+    const GifByteType* pixels = gif->SavedImages[0].RasterBits;
     const auto at = [&](int x, int y) { return pixels[y * width + x]; };
     int black = 0;
     for (int y = 0; y < height; ++y) {
@@ -152,7 +151,7 @@ void TestArt::drawartRedrawsTheShippedFiles()
     QCOMPARE(drawart.exitStatus(), QProcess::NormalExit);
     QCOMPARE(drawart.exitCode(), 0);
 
-    for (const char *name : {"icon.ico", "icon-32.png", "icon.svg", "help.gif"}) {
+    for (const char* name : {"icon.ico", "icon-32.png", "icon.svg", "help.gif"}) {
         QFile fresh(out.filePath(QLatin1String(name)));
         QVERIFY2(fresh.open(QIODevice::ReadOnly), name);
         const QByteArray shipped = readArt(QLatin1String(name));

@@ -46,7 +46,8 @@ private slots:
         QCOMPARE(message(), u" . - / - . . . //"_s);
 
         press(w->letterKeys[2]);  // Γ keeps its three spaces
-        QVERIFY(message().endsWith(u"//" " -   - . /"_s));
+        QVERIFY(message().endsWith(u"//"
+                                   " -   - . /"_s));
 
         w->Text1[0]->setText(u"X"_s);  // in force at once, unsaved
         press(w->letterKeys[0]);

@@ -58,18 +58,26 @@ QString describe(const State& s)
     QStringList parts;
     for (const QString& c : s.codes)
         parts << c;
-    return u"codes [%1] captions [%2] message [%3]"_s.arg(parts.join(u'|'), QStringList(s.captions.begin(), s.captions.end()).join(u'|'), s.message);
+    return u"codes [%1] captions [%2] message [%3]"_s.arg(
+        parts.join(u'|'), QStringList(s.captions.begin(), s.captions.end()).join(u'|'), s.message);
 }
 
 class Walk {
 public:
-    explicit Walk(quint32 seed) : random_(seed) { app_.start(); ok(); }
+    explicit Walk(quint32 seed) : random_(seed)
+    {
+        app_.start();
+        ok();
+    }
 
     bool step(QString& action)
     {
         ui::MainWindow& w = *app_.mainWindow();
         switch (random_.bounded(10)) {
-        case 0: case 1: case 2: case 3: {
+        case 0:
+        case 1:
+        case 2:
+        case 3: {
             const int slot = int(random_.bounded(model::slotCount));
             action = u"press %1"_s.arg(slot);
             press(w, slot);
@@ -180,8 +188,8 @@ private:
         return text;
     }
 
-    static inline const QStringList pieces_{u" "_s, u"."_s, u"-"_s, u"/"_s, u"&"_s, u"<b>"_s, u"😀"_s,
-                                            u"α\u0301"_s, u"ש"_s, u"\n"_s, u"Ω"_s, u"\u0000"_s};
+    static inline const QStringList pieces_{u" "_s, u"."_s,       u"-"_s, u"/"_s,  u"&"_s, u"<b>"_s,
+                                            u"😀"_s, u"α\u0301"_s, u"ש"_s, u"\n"_s, u"Ω"_s, u"\u0000"_s};
     static inline const QStringList names_{{}, u"x"_s, u" "_s, u"&&"_s, u"<i>"_s, u"😀"_s, u"Γράψε έναν χαρακτήρα"_s};
 
     QRandomGenerator random_;

@@ -11,16 +11,16 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QStyleOptionFrame>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -129,7 +129,8 @@ private slots:
         }
         for (KeyButton* key : w->findChildren<KeyButton*>()) {
             const QRect room = key->contentsRect().adjusted(2, 2, -2, -2);
-            const QRect needed = key->fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignCenter, key->caption());
+            const QRect needed
+                = key->fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignCenter, key->caption());
             QVERIFY2(room.contains(needed) || key->caption().isEmpty(), qPrintable(key->objectName()));
         }
     }
@@ -194,8 +195,8 @@ private slots:
 
     void contextMenusAndUndoSpeakGreek()
     {
-        const QStringList greek{u"&Αναίρεση"_s, u"Α&κύρωση αναίρεσης"_s, u"Απο&κοπή"_s, u"Α&ντιγραφή"_s,
-                                u"Ε&πικόλληση"_s, u"Διαγραφή"_s, u"Επιλογή όλων"_s};
+        const QStringList greek{u"&Αναίρεση"_s,   u"Α&κύρωση αναίρεσης"_s, u"Απο&κοπή"_s,    u"Α&ντιγραφή"_s,
+                                u"Ε&πικόλληση"_s, u"Διαγραφή"_s,           u"Επιλογή όλων"_s};
         QCOMPARE(contextMenuOf(w->Text1[0]), greek);
         QCOMPARE(contextMenuOf(w->Text3->viewport()), greek);
 

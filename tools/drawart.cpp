@@ -33,7 +33,7 @@ namespace {
 // mirror image.  The icon, the SVG and the help picture all draw this same outline.
 
 struct Segment {
-    QPointF c1, c2, to; // a cubic Bézier; a straight line only uses `to`
+    QPointF c1, c2, to;  // a cubic Bézier; a straight line only uses `to`
     bool straight = false;
 };
 
@@ -70,17 +70,17 @@ std::vector<Segment> lilyOutline()
     std::vector<Segment> outline = lilyRightHalf;
     // Back up the left side: the right half walked in reverse, mirrored.
     for (auto i = lilyRightHalf.size(); i-- > 0;) {
-        const Segment &s = lilyRightHalf[i];
+        const Segment& s = lilyRightHalf[i];
         const QPointF from = mirror(i > 0 ? lilyRightHalf[i - 1].to : lilyTip);
         outline.push_back(s.straight ? line(from) : curve(mirror(s.c2), mirror(s.c1), from));
     }
     return outline;
 }
 
-QPainterPath lilyPath(const QTransform &place = {})
+QPainterPath lilyPath(const QTransform& place = {})
 {
     QPainterPath path(lilyTip);
-    for (const Segment &s : lilyOutline()) {
+    for (const Segment& s : lilyOutline()) {
         if (s.straight)
             path.lineTo(s.to);
         else
@@ -92,11 +92,9 @@ QPainterPath lilyPath(const QTransform &place = {})
 
 QString lilySvgPathData()
 {
-    const auto point = [](QPointF p) {
-        return QString::number(p.x()) + u' ' + QString::number(p.y());
-    };
+    const auto point = [](QPointF p) { return QString::number(p.x()) + u' ' + QString::number(p.y()); };
     QString d = u'M' + point(lilyTip);
-    for (const Segment &s : lilyOutline()) {
+    for (const Segment& s : lilyOutline()) {
         if (s.straight)
             d += u'L' + point(s.to);
         else
@@ -134,10 +132,10 @@ constexpr std::array<QRgb, 16> vgaPalette = {
 };
 
 // A one-image, 16-colour ICO, the form every Windows version reads.
-QByteArray icoFile(const QImage &icon)
+QByteArray icoFile(const QImage& icon)
 {
-    constexpr int rowBytes = iconSize / 2;          // 4 bits a pixel
-    constexpr int maskRowBytes = iconSize / 8;      // 1 bit a pixel, already a multiple of 4
+    constexpr int rowBytes = iconSize / 2;      // 4 bits a pixel
+    constexpr int maskRowBytes = iconSize / 8;  // 1 bit a pixel, already a multiple of 4
     constexpr int pixelBytes = (rowBytes + maskRowBytes) * iconSize;
     constexpr int dibBytes = 40 + 16 * 4 + pixelBytes;
 
@@ -171,12 +169,11 @@ QByteArray icoFile(const QImage &icon)
 
 QByteArray svgFile()
 {
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" "
-               "viewBox=\"0 0 100 100\">\n"
-               "  <path fill=\"#000\" d=\"%1\"/>\n"
-               "</svg>\n")
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" "
+                          "viewBox=\"0 0 100 100\">\n"
+                          "  <path fill=\"#000\" d=\"%1\"/>\n"
+                          "</svg>\n")
         .arg(lilySvgPathData())
         .toUtf8();
 }
@@ -192,13 +189,13 @@ constexpr qreal midX = helpWidth / 2.0;
 
 // Fills `shape` white inside a black outline `outline` pixels wide, so that it reads both on the
 // black lily and on the white ground around it.
-void inked(QPainter &p, const QPainterPath &shape, qreal outline = 1.3)
+void inked(QPainter& p, const QPainterPath& shape, qreal outline = 1.3)
 {
     p.strokePath(shape, QPen(Qt::black, 2 * outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.fillPath(shape, Qt::white);
 }
 
-void drawLily(QPainter &p, QPointF topLeft, qreal size)
+void drawLily(QPainter& p, QPointF topLeft, qreal size)
 {
     QTransform place;
     place.translate(topLeft.x(), topLeft.y());
@@ -221,19 +218,20 @@ QPainterPath flameTongue(QPointF base, qreal width, qreal height, qreal lean)
 
 // A fire on a base line centred at `base`: tongues leaning away from the middle, the tallest in
 // the middle and in front, each with a dark inner flame.
-void drawFlames(QPainter &p, QPointF base, qreal width, qreal height)
+void drawFlames(QPainter& p, QPointF base, qreal width, qreal height)
 {
-    struct Tongue { qreal x, width, height, lean; };
-    const Tongue tongues[] = { // back to front
-        {-0.38, 0.22, 0.55, -0.16}, {0.38, 0.22, 0.55, 0.16},
-        {-0.22, 0.24, 0.80, -0.12}, {0.22, 0.24, 0.80, 0.12},
-        {0.00, 0.28, 1.00, 0.05},
+    struct Tongue {
+        qreal x, width, height, lean;
     };
-    for (const Tongue &t : tongues) {
+    const Tongue tongues[] = {
+        // back to front
+        {-0.38, 0.22, 0.55, -0.16}, {0.38, 0.22, 0.55, 0.16}, {-0.22, 0.24, 0.80, -0.12},
+        {0.22, 0.24, 0.80, 0.12},   {0.00, 0.28, 1.00, 0.05},
+    };
+    for (const Tongue& t : tongues) {
         const QPointF foot = base + QPointF(t.x * width, 0);
         inked(p, flameTongue(foot, t.width * width, t.height * height, t.lean * width));
-        p.fillPath(flameTongue(foot, 0.4 * t.width * width, 0.5 * t.height * height, 0.4 * t.lean * width),
-                   Qt::black);
+        p.fillPath(flameTongue(foot, 0.4 * t.width * width, 0.5 * t.height * height, 0.4 * t.lean * width), Qt::black);
     }
 }
 
@@ -251,20 +249,23 @@ QPainterPath feather(QPointF root, QPointF tip, qreal width, qreal bend = 0)
 
 // The phoenix rising: wings raised in a V, head turned to the right.  Drawn about the middle of
 // its chest, `span` the reach of each wing; its lower body is left for the fire to hide.
-void drawPhoenix(QPainter &p, QPointF chest, qreal span)
+void drawPhoenix(QPainter& p, QPointF chest, qreal span)
 {
     const auto pt = [&](qreal x, qreal y) { return chest + span * QPointF(x, y); };
 
     // Wings: a fan of flight feathers on each side, the lowest drawn first so those above overlap it
-    struct Quill { qreal rootX, rootY, tipX, tipY, width; };
+    struct Quill {
+        qreal rootX, rootY, tipX, tipY, width;
+    };
     const Quill quills[] = {
-        {0.10, -0.05, 0.85, -0.22, 0.22}, {0.12, -0.12, 1.00, -0.52, 0.24},
-        {0.12, -0.20, 0.98, -0.86, 0.24}, {0.10, -0.28, 0.70, -1.12, 0.22},
+        {0.10, -0.05, 0.85, -0.22, 0.22},
+        {0.12, -0.12, 1.00, -0.52, 0.24},
+        {0.12, -0.20, 0.98, -0.86, 0.24},
+        {0.10, -0.28, 0.70, -1.12, 0.22},
     };
     const QTransform mirror(-1, 0, 0, 1, 2 * chest.x(), 0);
-    for (const Quill &q : quills) {
-        const QPainterPath right = feather(pt(q.rootX, q.rootY), pt(q.tipX, q.tipY), q.width * span,
-                                           -0.06 * span);
+    for (const Quill& q : quills) {
+        const QPainterPath right = feather(pt(q.rootX, q.rootY), pt(q.tipX, q.tipY), q.width * span, -0.06 * span);
         inked(p, right);
         inked(p, mirror.map(right));
     }
@@ -276,41 +277,40 @@ void drawPhoenix(QPainter &p, QPointF chest, qreal span)
     // Body and neck rising to the head, which looks to the right with its beak open
     QPainterPath body(pt(0, 0.35));
     body.cubicTo(pt(-0.24, 0.20), pt(-0.22, -0.30), pt(-0.08, -0.50));
-    body.cubicTo(pt(-0.04, -0.68), pt(-0.04, -0.92), pt(0.10, -0.94)); // back of the neck to the crown
+    body.cubicTo(pt(-0.04, -0.68), pt(-0.04, -0.92), pt(0.10, -0.94));  // back of the neck to the crown
     body.cubicTo(pt(0.20, -0.95), pt(0.26, -0.88), pt(0.27, -0.84));
-    body.lineTo(pt(0.46, -0.80)); // upper beak
+    body.lineTo(pt(0.46, -0.80));  // upper beak
     body.lineTo(pt(0.26, -0.77));
-    body.lineTo(pt(0.40, -0.70)); // lower beak
+    body.lineTo(pt(0.40, -0.70));  // lower beak
     body.lineTo(pt(0.22, -0.71));
-    body.cubicTo(pt(0.12, -0.64), pt(0.10, -0.48), pt(0.14, -0.32)); // throat to breast
+    body.cubicTo(pt(0.12, -0.64), pt(0.10, -0.48), pt(0.14, -0.32));  // throat to breast
     body.cubicTo(pt(0.22, -0.05), pt(0.18, 0.22), pt(0, 0.35));
     // Crest: three plumes swept back from the crown
     for (int i = 0; i < 3; ++i)
-        inked(p, feather(pt(0.06, -0.90), pt(-0.24 - 0.04 * i, -1.12 + 0.15 * i), 0.09 * span,
-                         0.02 * span));
+        inked(p, feather(pt(0.06, -0.90), pt(-0.24 - 0.04 * i, -1.12 + 0.15 * i), 0.09 * span, 0.02 * span));
     inked(p, body);
     p.setBrush(Qt::black);
     p.setPen(Qt::NoPen);
-    p.drawEllipse(pt(0.15, -0.84), 0.045 * span, 0.045 * span); // eye
+    p.drawEllipse(pt(0.15, -0.84), 0.045 * span, 0.045 * span);  // eye
 }
 
 // Sets `text` along a circle about `centre`, each letter upright to the circle.  Over the top of
 // the circle the letters stand on its outside; under the bottom they hang inside it, heads toward
 // the centre, so both read left to right.
-void drawTextOnArc(QPainter &p, const QRawFont &font, const QString &text, QPointF centre,
-                   qreal radius, bool overTop, qreal tracking = 0)
+void drawTextOnArc(QPainter& p, const QRawFont& font, const QString& text, QPointF centre, qreal radius, bool overTop,
+                   qreal tracking = 0)
 {
     const QList<quint32> glyphs = font.glyphIndexesForString(text);
     const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
     qreal length = tracking * (glyphs.size() - 1);
-    for (const QPointF &a : advances)
+    for (const QPointF& a : advances)
         length += a.x();
 
     const qreal side = overTop ? 1 : -1;
     qreal along = -length / 2;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         const qreal width = advances[i].x();
-        const qreal angle = (along + width / 2) / radius; // 0 at the top (or bottom) of the circle
+        const qreal angle = (along + width / 2) / radius;  // 0 at the top (or bottom) of the circle
         QTransform t;
         t.translate(centre.x() + radius * std::sin(angle), centre.y() - side * radius * std::cos(angle));
         t.rotateRadians(side * angle);
@@ -321,20 +321,18 @@ void drawTextOnArc(QPainter &p, const QRawFont &font, const QString &text, QPoin
 }
 
 // The motto arched over the lily.
-void drawTopMotto(QPainter &p, const QRawFont &font)
+void drawTopMotto(QPainter& p, const QRawFont& font)
 {
     drawTextOnArc(p, font, QStringLiteral("ΕΣΟ ΕΤΟΙΜΟΣ"), QPointF(midX, 119), 100, true, 1.2);
 }
 
 // A ribbon scroll bowed like a smile, its ends folded back behind it and cut into swallowtails,
 // with `text` lettered along it.
-void drawScroll(QPainter &p, const QRawFont &font, const QString &text, qreal top)
+void drawScroll(QPainter& p, const QRawFont& font, const QString& text, qreal top)
 {
     const qreal radius = 150, depth = 15, halfAngle = 0.47;
     const QPointF centre(midX, top + depth / 2 - radius);
-    const auto at = [&](qreal angle, qreal r) {
-        return centre + r * QPointF(std::sin(angle), std::cos(angle));
-    };
+    const auto at = [&](qreal angle, qreal r) { return centre + r * QPointF(std::sin(angle), std::cos(angle)); };
 
     for (int side : {-1, 1}) {
         // The tail behind: starts under the band's end, runs out a little lower, notched at its end.
@@ -372,7 +370,7 @@ void drawScroll(QPainter &p, const QRawFont &font, const QString &text, qreal to
 }
 
 // A large question mark: a round hook ending in a short stem, and the dot below.
-void drawQuestionMark(QPainter &p, qreal top, qreal bottom)
+void drawQuestionMark(QPainter& p, qreal top, qreal bottom)
 {
     const qreal height = bottom - top;
     const qreal stroke = 0.16 * height;
@@ -384,7 +382,7 @@ void drawQuestionMark(QPainter &p, qreal top, qreal bottom)
     QPainterPath hook;
     const QRectF circle(hookCentre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
     hook.arcMoveTo(circle, 165);
-    hook.arcTo(circle, 165, -225); // clockwise over the top, round to the lower right
+    hook.arcTo(circle, 165, -225);  // clockwise over the top, round to the lower right
     const QPointF stemTop(midX, dot.y() - dotRadius - 0.30 * height);
     hook.quadTo(QPointF(midX, hookCentre.y() + radius * 0.75), stemTop);
     hook.lineTo(stemTop + QPointF(0, 0.08 * height));
@@ -395,7 +393,7 @@ void drawQuestionMark(QPainter &p, qreal top, qreal bottom)
     p.drawEllipse(dot, dotRadius, dotRadius);
 }
 
-QImage helpPicture(const QRawFont &mottoFont, const QRawFont &scrollFont)
+QImage helpPicture(const QRawFont& mottoFont, const QRawFont& scrollFont)
 {
     QImage image(helpWidth, helpHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -420,10 +418,7 @@ QImage helpPicture(const QRawFont &mottoFont, const QRawFont &scrollFont)
 constexpr int greyCount = 15;
 constexpr int transparentIndex = 17;
 
-int greyOf(int index)
-{
-    return index == 0 ? 0 : index == 1 ? 255 : 255 - 16 * (index - 1);
-}
+int greyOf(int index) { return index == 0 ? 0 : index == 1 ? 255 : 255 - 16 * (index - 1); }
 
 // The palette index nearest to a grey level.
 GifByteType indexFor(int grey)
@@ -435,59 +430,61 @@ GifByteType indexFor(int grey)
     return GifByteType(best);
 }
 
-int appendToByteArray(GifFileType *gif, const GifByteType *bytes, int length)
+int appendToByteArray(GifFileType* gif, const GifByteType* bytes, int length)
 {
-    static_cast<QByteArray *>(gif->UserData)->append(reinterpret_cast<const char *>(bytes), length);
+    static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), length);
     return length;
 }
 
 // The picture as a one-frame GIF89a; empty if giflib fails.
-QByteArray gifFile(const QImage &image)
+QByteArray gifFile(const QImage& image)
 {
     QByteArray bytes;
     int error = 0;
-    GifFileType *gif = EGifOpen(&bytes, appendToByteArray, &error);
+    GifFileType* gif = EGifOpen(&bytes, appendToByteArray, &error);
     if (!gif)
         return {};
 
-    std::array<GifColorType, 32> colours{}; // all black to begin with
+    std::array<GifColorType, 32> colours{};  // all black to begin with
     for (int index = 0; index <= 1 + greyCount; ++index) {
         const auto g = GifByteType(greyOf(index));
         colours[index] = {g, g, g};
     }
     colours[transparentIndex] = {255, 255, 255};
 
-    gif->SWidth = image.width();
-    gif->SHeight = image.height();
-    gif->SColorResolution = 8;
-    gif->SBackGroundColor = 1;
-    gif->SColorMap = GifMakeMapObject(int(colours.size()), colours.data());
-
-    SavedImage *frame = GifMakeSavedImage(gif, nullptr);
-    frame->ImageDesc = {0, 0, image.width(), image.height(), false, nullptr};
-    // giflib frees the raster itself, with free()
-    frame->RasterBits = static_cast<GifByteType *>(std::malloc(size_t(image.width()) * image.height()));
-    GifByteType *pixel = frame->RasterBits;
+    std::vector<GifByteType> raster;
+    raster.reserve(size_t(image.width()) * image.height());
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            *pixel++ = indexFor(qGray(image.pixel(x, y)));
+            raster.push_back(indexFor(qGray(image.pixel(x, y))));
 
+    // Written piece by piece rather than with EGifSpew, which leaves the
+    // saved image and its colour map behind when it closes the file.
+    ColorMapObject* palette = GifMakeMapObject(int(colours.size()), colours.data());
     const GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, transparentIndex};
-    EGifGCBToSavedExtension(&control, gif, 0);
+    GifByteType extension[4];
+    const size_t extensionLength = EGifGCBToExtension(&control, extension);
     EGifSetGifVersion(gif, true);
-    return EGifSpew(gif) == GIF_OK ? bytes : QByteArray();
+    bool ok = palette && EGifPutScreenDesc(gif, image.width(), image.height(), 8, 1, palette) == GIF_OK
+        && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(extensionLength), extension) == GIF_OK
+        && EGifPutImageDesc(gif, 0, 0, image.width(), image.height(), false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < image.height(); ++y)
+        ok = EGifPutLine(gif, raster.data() + size_t(y) * image.width(), image.width()) == GIF_OK;
+    GifFreeMapObject(palette);
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    return ok ? bytes : QByteArray();
 }
 
-bool writeFile(const QString &fileName, const QByteArray &bytes)
+bool writeFile(const QString& fileName, const QByteArray& bytes)
 {
     QFile file(fileName);
     return !bytes.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         && file.write(bytes) == bytes.size();
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char *argv[])
+int main(int argc, char* argv[])
 {
     // It never shows a window, so it needs no display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

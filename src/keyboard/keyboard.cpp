@@ -26,8 +26,7 @@ void appendCode(QPlainTextEdit& message, const QString& code)
     bar->setValue(bar->maximum());
 }
 
-Keyboard::Keyboard(const Controls& controls, Prompts& prompts, std::function<void()> endProgram,
-                   QObject* parent)
+Keyboard::Keyboard(const Controls& controls, Prompts& prompts, std::function<void()> endProgram, QObject* parent)
     : QObject(parent), controls_(controls), prompts_(prompts), endProgram_(std::move(endProgram))
 {
     QPlainTextEdit* message = controls_.message;

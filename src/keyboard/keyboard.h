@@ -39,8 +39,7 @@ struct Controls {
 class Keyboard : public QObject {
     Q_OBJECT
 public:
-    Keyboard(const Controls& controls, Prompts& prompts, std::function<void()> endProgram,
-             QObject* parent = nullptr);
+    Keyboard(const Controls& controls, Prompts& prompts, std::function<void()> endProgram, QObject* parent = nullptr);
 
     void pressCustom(int slot);  // shared by Command5, Command29 and Command30
     void Command3_Click();       // clear

@@ -12,9 +12,9 @@ inline constexpr int customCount = 3;
 inline constexpr int slotCount = letterCount + 1 + customCount;
 
 struct Letter {
-    char16_t capital;        // the Greek code point, never a Latin look-alike
-    const char16_t* name;    // how the letter is spoken, for screen readers
-    const char* morse;       // its default code
+    char16_t capital;      // the Greek code point, never a Latin look-alike
+    const char16_t* name;  // how the letter is spoken, for screen readers
+    const char* morse;     // its default code
 };
 
 // In alphabet order: index 0 is Α, index 23 is Ω.
@@ -61,8 +61,8 @@ QString letterCaption(int index);
 QString letterCode(int index);
 QString letterName(int index);
 
-QString buttonName(int number);           // "Command7"
-QString letterFieldName(int index);       // "Text1(2)"
-QString fieldName(int number);            // "Text4"
+QString buttonName(int number);      // "Command7"
+QString letterFieldName(int index);  // "Text1(2)"
+QString fieldName(int number);       // "Text4"
 
 }  // namespace model

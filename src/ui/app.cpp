@@ -1,7 +1,7 @@
 #include "app.h"
 
-#include "mainwindow.h"
 #include "keyboard/keybutton.h"
+#include "mainwindow.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -6,8 +6,8 @@
 
 namespace ui {
 
-QIcon programIcon();     // the fleur-de-lis, on both windows
-QIcon helpPicture();     // the emblem and question mark on the help button
+QIcon programIcon();  // the fleur-de-lis, on both windows
+QIcon helpPicture();  // the emblem and question mark on the help button
 QSize helpPictureSize();
 
 }  // namespace ui

@@ -14,10 +14,7 @@ constexpr int twipsPerPixel = 15;
 
 constexpr int toPixels(int twips) { return twips / twipsPerPixel; }
 
-constexpr QRect toPixels(Twips t)
-{
-    return {toPixels(t.left), toPixels(t.top), toPixels(t.width), toPixels(t.height)};
-}
+constexpr QRect toPixels(Twips t) { return {toPixels(t.left), toPixels(t.top), toPixels(t.width), toPixels(t.height)}; }
 
 constexpr QSize toPixels(int width, int height) { return {toPixels(width), toPixels(height)}; }
 

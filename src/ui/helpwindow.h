@@ -20,9 +20,9 @@ public:
     QGroupBox* Frame1 = nullptr;
     QLabel* Label1 = nullptr;  // the instructions
     QGroupBox* Frame2 = nullptr;
-    QLabel* Label2 = nullptr;  // the credits
+    QLabel* Label2 = nullptr;                 // the credits
     keyboard::KeyButton* Command1 = nullptr;  // OK
-    QLabel* Label3 = nullptr;  // the note on editing
+    QLabel* Label3 = nullptr;                 // the note on editing
 };
 
 }  // namespace ui

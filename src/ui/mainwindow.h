@@ -29,14 +29,14 @@ public:
     std::array<QLineEdit*, model::letterCount> Text1{};
     keyboard::KeyButton* Command2 = nullptr;  // separator key
     QLineEdit* Text2 = nullptr;
-    QLabel* Label1 = nullptr;                 // the "=" between them
+    QLabel* Label1 = nullptr;                                           // the "=" between them
     std::array<keyboard::KeyButton*, model::customCount> customKeys{};  // Command5, Command29, Command30
-    std::array<QLineEdit*, model::customCount> customFields{};         // Text4, Text5, Text6
-    QPushButton* Command3 = nullptr;  // clear
-    QPushButton* Command4 = nullptr;  // save
-    QPushButton* Command31 = nullptr; // help
-    QPushButton* Command32 = nullptr; // exit
-    QPlainTextEdit* Text3 = nullptr;  // the message
+    std::array<QLineEdit*, model::customCount> customFields{};          // Text4, Text5, Text6
+    QPushButton* Command3 = nullptr;                                    // clear
+    QPushButton* Command4 = nullptr;                                    // save
+    QPushButton* Command31 = nullptr;                                   // help
+    QPushButton* Command32 = nullptr;                                   // exit
+    QPlainTextEdit* Text3 = nullptr;                                    // the message
 
 private:
     void build();

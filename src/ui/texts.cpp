@@ -32,9 +32,6 @@ QString credits()
         + QStringLiteral(SIMATOPLEKTIS_CONTACT);
 }
 
-QString mainWindowCaption()
-{
-    return u"Ο ΣΗΜΑΤΟΠΛΕΚΤΗΣ v.1.0 (από την ομάδα ανάπτυξης και ένα σύστημα προσκόπων)"_s;
-}
+QString mainWindowCaption() { return u"Ο ΣΗΜΑΤΟΠΛΕΚΤΗΣ v.1.0 (από την ομάδα ανάπτυξης και ένα σύστημα προσκόπων)"_s; }
 
 }  // namespace ui

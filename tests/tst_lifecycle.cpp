@@ -71,8 +71,10 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), help.Command1);
         QTest::keyClick(&help, Qt::Key_Escape);
         QVERIFY(help.isVisible());
-        for (QLabel* label : help.findChildren<QLabel*>())
+        for (QLabel* label : help.findChildren<QLabel*>()) {
             QCOMPARE(label->textFormat(), Qt::PlainText);
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->objectName()));
+        }
 
         pressOk(app);
         QVERIFY(!help.isVisible());

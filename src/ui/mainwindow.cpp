@@ -41,65 +41,44 @@ Twips letterPlace(int index, int left, int width)
 }
 
 // Every control of the window, in keyboard focus order.
+// A table reads best with one control to a row, so the formatter leaves it be.
+// clang-format off
 std::vector<Control> form1Controls()
 {
     const QString writes = u"Γράφει τον κωδικό του στο τέλος του μηνύματος"_s;
+    const QString separator = QString::fromUtf16(model::separatorDefault);
+    const auto customField = [](int k) { return u"Κωδικός του πλήκτρου %1"_s.arg(k + 1); };
     std::vector<Control> list;
     list.reserve(2 * model::letterCount + 14);
     for (int i = 0; i < model::letterCount; ++i)
         list.push_back({model::letterFieldName(i), Kind::Field, letterPlace(i, 960, 1335), 18, model::letterCode(i),
                         u"Κωδικός του "_s + model::letterName(i)});
-    const QString separator = QString::fromUtf16(model::separatorDefault);
     list.push_back({u"Command2"_s, Kind::Button, {6720, 240, 495, 495}, 18, separator, u"Διαχωριστικό"_s, writes});
     list.push_back({u"Text2"_s, Kind::Field, {7680, 240, 1095, 495}, 18, separator, u"Κωδικός του διαχωριστικού"_s});
-    list.push_back({u"Command3"_s,
-                    Kind::Button,
-                    {6720, 3480, 2055, 735},
-                    12,
-                    u"Καθαρισμός Πεδίων"_s,
-                    {},
+    list.push_back({u"Command3"_s, Kind::Button, {6720, 3480, 2055, 735}, 12, u"Καθαρισμός Πεδίων"_s, {},
                     u"Σβήνει όλους τους κωδικούς, τα ονόματα των πλήκτρων και το μήνυμα"_s});
-    list.push_back({u"Command4"_s,
-                    Kind::Button,
-                    {6720, 2640, 2055, 735},
-                    12,
-                    u"Εισαγωγή Χαρακτήρων"_s,
-                    {},
+    list.push_back({u"Command4"_s, Kind::Button, {6720, 2640, 2055, 735}, 12, u"Εισαγωγή Χαρακτήρων"_s, {},
                     u"Δίνει στο πλήκτρο του διαχωριστικού για όνομα τον κωδικό του"_s});
-    list.push_back({u"Text3"_s,
-                    Kind::Message,
-                    {360, 5160, 11295, 4455},
-                    12,
-                    {},
-                    u"Μήνυμα"_s,
+    list.push_back({u"Text3"_s, Kind::Message, {360, 5160, 11295, 4455}, 12, {}, u"Μήνυμα"_s,
                     u"Το κείμενο που γράφουν τα πλήκτρα· διορθώνεται ελεύθερα"_s});
     for (int i = 0; i < model::letterCount; ++i)
         list.push_back({model::buttonName(model::letterButtonNumber(i)), Kind::Button, letterPlace(i, 360, 495), 18,
                         model::letterCaption(i), model::letterName(i), writes});
     for (int k = 0; k < model::customCount; ++k)
-        list.push_back({model::buttonName(model::customButtonNumbers[k]),
-                        Kind::CustomKey,
-                        {6720, 840 + 600 * k, 495, 495},
-                        18,
-                        {},
-                        u"Κενό πλήκτρο %1"_s.arg(k + 1),
+        list.push_back({model::buttonName(model::customButtonNumbers[k]), Kind::CustomKey,
+                        {6720, 840 + 600 * k, 495, 495}, 18, {}, u"Κενό πλήκτρο %1"_s.arg(k + 1),
                         u"Χωρίς όνομα, ζητά όνομα όταν πατηθεί· με όνομα ή κωδικό, γράφει τον κωδικό του"_s});
-    const auto customField = [](int k) { return u"Κωδικός του πλήκτρου %1"_s.arg(k + 1); };
     list.push_back({u"Text4"_s, Kind::Field, {7680, 840, 1095, 495}, 18, {}, customField(0)});
     list.push_back({u"Label1"_s, Kind::Label, {7320, 240, 375, 495}, 24, u"="_s});
     list.push_back({u"Text5"_s, Kind::Field, {7680, 1440, 1095, 495}, 18, {}, customField(1)});
     list.push_back({u"Text6"_s, Kind::Field, {7680, 2040, 1095, 495}, 18, {}, customField(2)});
-    list.push_back({u"Command31"_s,
-                    Kind::Picture,
-                    {9000, 240, 2775, 4695},
-                    12,
-                    {},
-                    u"Βοήθεια"_s,
+    list.push_back({u"Command31"_s, Kind::Picture, {9000, 240, 2775, 4695}, 12, {}, u"Βοήθεια"_s,
                     u"Ανοίγει το παράθυρο βοήθειας"_s});
-    list.push_back(
-        {u"Command32"_s, Kind::Button, {6720, 4320, 2055, 615}, 12, u"Έξοδος"_s, {}, u"Κλείνει το πρόγραμμα"_s});
+    list.push_back({u"Command32"_s, Kind::Button, {6720, 4320, 2055, 615}, 12, u"Έξοδος"_s, {},
+                    u"Κλείνει το πρόγραμμα"_s});
     return list;
 }
+// clang-format on
 
 QWidget* makeControl(const Control& c, QWidget* parent)
 {

@@ -17,9 +17,11 @@ void appendCode(QPlainTextEdit& message, const QString& code)
     if (code.isEmpty())
         return;  // nothing to add, and no empty step in the undo history
     QTextCursor end(message.document());
-    end.movePosition(QTextCursor::End);
     // An edit block of its own, so that Ctrl+Z takes back exactly one press.
+    // Opened before the move: inside a block the cursor does not work out
+    // its place on the line, which on a long message is most of the cost.
     end.beginEditBlock();
+    end.movePosition(QTextCursor::End);
     end.insertText(code);
     end.endEditBlock();
     QScrollBar* bar = message.verticalScrollBar();

@@ -149,7 +149,13 @@ void MainWindow::build()
         QWidget* w = makeControl(c, this);
         w->setObjectName(c.name);
         w->setGeometry(toPixels(c.place));
-        w->setFont(designFont(c.points));
+        QFont font = designFont(c.points);
+        if (c.kind == Kind::Message) {
+            // Codes need no shaping; skipping it keeps a press quick on a long
+            // message, at the price of kerning, which Morse does not have.
+            font.setStyleStrategy(QFont::PreferNoShaping);
+        }
+        w->setFont(font);
         if (c.kind != Kind::CustomKey && !c.spoken.isEmpty())
             w->setAccessibleName(c.spoken);
         w->setAccessibleDescription(c.description);

@@ -4,6 +4,8 @@
 #include "scriptedprompts.h"
 #include "ui/mainwindow.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -114,6 +116,20 @@ private slots:
         QTest::keyClick(w->letterKeys[11], Qt::Key_Space);
         QTest::keyClick(w->letterKeys[11], Qt::Key_Return);
         QTest::keyClick(w->letterKeys[11], Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(message(), u" - - / - - / - - /"_s);
+
+        // A held Enter asks its question once, on the release; the repeats
+        // of the held key must not reach the question and answer it.
+        w->Command3->setFocus();
+        QTest::keyPress(w->Command3, Qt::Key_Return);
+        for (int i = 0; i < 5; ++i) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s, true);
+            QApplication::sendEvent(w->Command3, &repeat);
+        }
+        QVERIFY(prompts.asked.isEmpty());
+        prompts.confirmations = {false};
+        QTest::keyRelease(w->Command3, Qt::Key_Return);
+        QCOMPARE(prompts.asked.size(), 1);
         QCOMPARE(message(), u" - - / - - / - - /"_s);
     }
 

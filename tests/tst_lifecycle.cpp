@@ -30,11 +30,12 @@ bool centred(const QWidget& window)
 // Runs the event loop with `step` queued in it; true when the program ended.
 bool programEnds(const std::function<void()>& step)
 {
-    bool ended = false;
     QTimer::singleShot(0, step);
-    QTimer::singleShot(2000, [] { QCoreApplication::exit(1); });  // the program failed to end
-    ended = QCoreApplication::exec() == 0;
-    return ended;
+    QTimer failed;  // stopped with the loop, so it can end no later one
+    failed.setSingleShot(true);
+    failed.callOnTimeout([] { QCoreApplication::exit(1); });
+    failed.start(2000);
+    return QCoreApplication::exec() == 0;
 }
 
 }  // namespace

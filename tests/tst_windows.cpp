@@ -135,6 +135,28 @@ private slots:
         }
     }
 
+    void captionsWrapAndStayInsideTheirKeys()
+    {
+        // A caption wider than its command wraps: no ink reaches the sides.
+        const QImage save = w->Command4->grab().toImage();
+        for (int y = 0; y < save.height(); ++y)
+            for (int x : {0, 1, 2, 3, save.width() - 4, save.width() - 3, save.width() - 2, save.width() - 1})
+                QVERIFY2(qGray(save.pixel(x, y)) > 100, qPrintable(u"ink at %1,%2"_s.arg(x).arg(y)));
+
+        // A name longer than its key leaves the key's frame as it was.
+        KeyButton* key = w->customKeys[0];
+        prompts.names = {QString(), QString(60, u'W')};
+        QTest::mouseClick(key, Qt::LeftButton);  // cancelled: still blank, but focused like after naming
+        const QImage blank = key->grab().toImage();
+        QTest::mouseClick(key, Qt::LeftButton);
+        const QImage named = key->grab().toImage();
+        QVERIFY(blank != named);
+        for (int y = 0; y < named.height(); ++y)
+            for (int x = 0; x < named.width(); ++x)
+                if (x < 2 || y < 2 || x >= named.width() - 2 || y >= named.height() - 2)
+                    QVERIFY2(blank.pixel(x, y) == named.pixel(x, y), qPrintable(u"frame at %1,%2"_s.arg(x).arg(y)));
+    }
+
     void lettersAreGreekCapitals()
     {
         QString captions;
@@ -230,7 +252,7 @@ private slots:
         // The real naming box and clear box, through the keys that open them.
         ui::MainWindow window(real, [] {});
         window.show();
-        const QString name = QString(200, u'ω') + u"&"_s;
+        const QString name = QString(40'000, u'ω') + u"&"_s;  // past the line's usual limit
         whenModal([name](QWidget* widget) {
             auto* dialog = qobject_cast<QInputDialog*>(widget);
             QVERIFY(dialog);

@@ -25,17 +25,36 @@ void KeyButton::setBlankName(const QString& name)
     setCaption(caption());
 }
 
-void KeyButton::keyPressEvent(QKeyEvent* event)
+namespace {
+
+bool isEnter(const QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (enter && modifiers == Qt::NoModifier) {
-        if (!event->isAutoRepeat())
-            click();
-        event->accept();
-        return;
-    }
-    QPushButton::keyPressEvent(event);
+    return enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+}  // namespace
+
+// Enter behaves exactly as Space: the key goes down on the press and clicks
+// on the release, and a held key's repeats do nothing. A click on the press
+// would open a command's question at once, and the repeats of the still held
+// key would then answer it.
+void KeyButton::keyPressEvent(QKeyEvent* event)
+{
+    if (!isEnter(event))
+        return QPushButton::keyPressEvent(event);
+    QKeyEvent space(event->type(), Qt::Key_Space, Qt::NoModifier, u" "_s, event->isAutoRepeat());
+    QPushButton::keyPressEvent(&space);
+    event->setAccepted(space.isAccepted());
+}
+
+void KeyButton::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!isEnter(event))
+        return QPushButton::keyReleaseEvent(event);
+    QKeyEvent space(event->type(), Qt::Key_Space, Qt::NoModifier, u" "_s, event->isAutoRepeat());
+    QPushButton::keyReleaseEvent(&space);
+    event->setAccepted(space.isAccepted());
 }
 
 void KeyButton::paintEvent(QPaintEvent* event)
@@ -51,7 +70,12 @@ void KeyButton::paintEvent(QPaintEvent* event)
     const QString caption = option.text;
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
-    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    if (isDown())  // the style's own shift of a pressed button's label
+        area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                       style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    // A caption longer than the key stays inside its frame and bevel.
+    painter.setClipRect(area.adjusted(1, 1, -1, -1));
     const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
     painter.drawItemText(area, flags, option.palette, isEnabled(), caption, QPalette::ButtonText);
 }

@@ -28,6 +28,7 @@ void App::start()
 {
     centreOnScreen(help_);
     help_.show();
+    help_.activateWindow();
 }
 
 void App::Command31_Click()

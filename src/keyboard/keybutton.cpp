@@ -27,34 +27,30 @@ void KeyButton::setBlankName(const QString& name)
 
 namespace {
 
-bool isEnter(const QKeyEvent* event)
-{
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    return enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-}
-
-}  // namespace
-
 // Enter behaves exactly as Space: the key goes down on the press and clicks
 // on the release, and a held key's repeats do nothing. A click on the press
 // would open a command's question at once, and the repeats of the still held
 // key would then answer it.
+template <typename Handler> void handleEnterAsSpace(QKeyEvent* event, Handler base)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return base(event);
+    QKeyEvent space(event->type(), Qt::Key_Space, Qt::NoModifier, u" "_s, event->isAutoRepeat());
+    base(&space);
+    event->setAccepted(space.isAccepted());
+}
+
+}  // namespace
+
 void KeyButton::keyPressEvent(QKeyEvent* event)
 {
-    if (!isEnter(event))
-        return QPushButton::keyPressEvent(event);
-    QKeyEvent space(event->type(), Qt::Key_Space, Qt::NoModifier, u" "_s, event->isAutoRepeat());
-    QPushButton::keyPressEvent(&space);
-    event->setAccepted(space.isAccepted());
+    handleEnterAsSpace(event, [this](QKeyEvent* e) { QPushButton::keyPressEvent(e); });
 }
 
 void KeyButton::keyReleaseEvent(QKeyEvent* event)
 {
-    if (!isEnter(event))
-        return QPushButton::keyReleaseEvent(event);
-    QKeyEvent space(event->type(), Qt::Key_Space, Qt::NoModifier, u" "_s, event->isAutoRepeat());
-    QPushButton::keyReleaseEvent(&space);
-    event->setAccepted(space.isAccepted());
+    handleEnterAsSpace(event, [this](QKeyEvent* e) { QPushButton::keyReleaseEvent(e); });
 }
 
 void KeyButton::paintEvent(QPaintEvent* event)

@@ -20,6 +20,11 @@ writes=$(grep -E '^[0-9]+ +(creat|truncate|mkdir|mkdirat|rename|renameat2?|unlin
     | grep -oE '"[^"]*"' | tr -d '"' | sort -u \
     | grep -vE "^(/dev/|/proc/|$XDG_RUNTIME_DIR)" || true)
 opened=$(grep -cE 'open' "$trace" || true)
+# Nor does it read the stylesheet that e2e.sh names on its command line.
+if grep -q 'simatoplektis-e2e-style\.qss' "$trace"; then
+    echo "FAIL: the program read the stylesheet named on its command line" >&2
+    exit 1
+fi
 if [ -n "$writes" ]; then
     echo "FAIL: the program wrote to:" >&2
     echo "$writes" >&2

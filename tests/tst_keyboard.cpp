@@ -86,6 +86,19 @@ private slots:
         QCOMPARE(message(), u"ab\ncd - /"_s);
         QTest::keySequence(w->Text3, QKeySequence::Undo);
         QCOMPARE(message(), u"ab\ncd"_s);
+
+        // A selection reaching the end covers just what it did: typing over it
+        // keeps the new code. A caret at the end goes on after the code.
+        QTest::keySequence(w->Text3, QKeySequence::SelectAll);
+        press(w->letterKeys[0]);  // Α
+        w->Text3->setFocus();
+        QTest::keyClicks(w->Text3, u"Z"_s);
+        QCOMPARE(message(), u"Z . - /"_s);
+        w->Text3->moveCursor(QTextCursor::End);
+        press(w->letterKeys[4]);
+        w->Text3->setFocus();
+        QTest::keyClicks(w->Text3, u"!"_s);
+        QCOMPARE(message(), u"Z . - / . /!"_s);
     }
 
     void theEndOfALongMessageComesIntoView()

@@ -85,7 +85,7 @@ private slots:
         QVERIFY(centred(*main));
         QCOMPARE(QApplication::focusWidget(), main->Text1[0]);
         QVERIFY(!main->windowIcon().isNull());
-        QVERIFY(!main->Command31->icon().isNull());
+        QVERIFY(!main->Command31->picture().isNull());
         QVERIFY(main->Command31->text().isEmpty());
     }
 

@@ -16,6 +16,10 @@ void appendCode(QPlainTextEdit& message, const QString& code)
 {
     if (code.isEmpty())
         return;  // nothing to add, and no empty step in the undo history
+    // A selection that reaches the end would grow over the new code, and the
+    // next key typed would replace that too: it keeps what it covered. A
+    // plain caret at the end moves on with the code, so typing goes on after it.
+    const int anchor = message.textCursor().anchor(), position = message.textCursor().position();
     QTextCursor end(message.document());
     // An edit block of its own, so that Ctrl+Z takes back exactly one press.
     // Opened before the move: inside a block the cursor does not work out
@@ -24,6 +28,12 @@ void appendCode(QPlainTextEdit& message, const QString& code)
     end.movePosition(QTextCursor::End);
     end.insertText(code);
     end.endEditBlock();
+    if (anchor != position) {
+        QTextCursor kept = message.textCursor();
+        kept.setPosition(anchor);
+        kept.setPosition(position, QTextCursor::KeepAnchor);
+        message.setTextCursor(kept);
+    }
     QScrollBar* bar = message.verticalScrollBar();
     bar->setValue(bar->maximum());
 }

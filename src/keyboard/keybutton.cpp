@@ -8,6 +8,11 @@ namespace keyboard {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+// The smallest a caption is drawn: the size of the help window's text.
+constexpr qreal smallestPoints = 8;
+}  // namespace
+
 KeyButton::KeyButton(QWidget* parent) : QPushButton(parent) {}
 
 QString KeyButton::caption() const { return text().replace(u"&&"_s, u"&"_s); }
@@ -17,12 +22,19 @@ void KeyButton::setCaption(const QString& caption)
     setText(QString(caption).replace(u'&', u"&&"_s));
     if (!blankName_.isEmpty())
         setAccessibleName(caption.trimmed().isEmpty() ? blankName_ : caption);
+    fitCaption();
 }
 
 void KeyButton::setBlankName(const QString& name)
 {
     blankName_ = name;
     setCaption(caption());
+}
+
+void KeyButton::setPicture(const QPixmap& picture)
+{
+    picture_ = picture;
+    update();
 }
 
 namespace {
@@ -53,27 +65,73 @@ void KeyButton::keyReleaseEvent(QKeyEvent* event)
     handleEnterAsSpace(event, [this](QKeyEvent* e) { QPushButton::keyReleaseEvent(e); });
 }
 
+void KeyButton::resizeEvent(QResizeEvent* event)
+{
+    QPushButton::resizeEvent(event);
+    fitCaption();
+}
+
+void KeyButton::changeEvent(QEvent* event)
+{
+    QPushButton::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitCaption();
+}
+
+// Inside the frame and its bevel, where the style puts a button's label.
+QRect KeyButton::contentArea(const QStyleOptionButton& option) const
+{
+    return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(1, 1, -1, -1);
+}
+
+void KeyButton::fitCaption()
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect room = contentArea(option);
+    const QString whole = caption();
+    captionFont_ = font();
+    shownCaption_ = whole;
+    captionFlags_ = Qt::AlignCenter | Qt::TextWordWrap;
+    for (qreal points = font().pointSizeF(); points >= smallestPoints; points -= 1) {
+        captionFont_.setPointSizeF(points);
+        if (room.contains(QFontMetrics(captionFont_).boundingRect(room, captionFlags_, whole))) {
+            setToolTip(points == font().pointSizeF() ? QString() : whole);
+            return;
+        }
+    }
+    captionFont_.setPointSizeF(smallestPoints);
+    shownCaption_ = QFontMetrics(captionFont_).elidedText(whole, Qt::ElideRight, room.width());
+    captionFlags_ = Qt::AlignCenter;
+    setToolTip(whole);
+}
+
 void KeyButton::paintEvent(QPaintEvent* event)
 {
-    if (text().isEmpty()) {
+    if (text().isEmpty() && picture_.isNull()) {
         QPushButton::paintEvent(event);
         return;
     }
-    // The style draws the button without its text; the text follows, wrapped.
+    // The style draws the button, its frame and its focus; the caption or
+    // the picture follows, kept inside the frame.
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
-    const QString caption = option.text;
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
-    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    QRect area = contentArea(option);
+    painter.setClipRect(area);
     if (isDown())  // the style's own shift of a pressed button's label
         area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
-    // A caption longer than the key stays inside its frame and bevel.
-    painter.setClipRect(area.adjusted(1, 1, -1, -1));
-    const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
-    painter.drawItemText(area, flags, option.palette, isEnabled(), caption, QPalette::ButtonText);
+    if (!picture_.isNull()) {
+        QRect place(QPoint(), picture_.deviceIndependentSize().toSize());
+        place.moveCenter(area.center());
+        painter.drawPixmap(place, picture_);
+        return;
+    }
+    painter.setFont(captionFont_);
+    painter.drawItemText(area, captionFlags_, option.palette, isEnabled(), shownCaption_, QPalette::ButtonText);
 }
 
 }  // namespace keyboard

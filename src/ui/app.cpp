@@ -9,12 +9,48 @@
 
 namespace ui {
 
+namespace {
+
+void centreFrame(QWidget& window)
+{
+    QRect place(QPoint(), window.frameGeometry().size());
+    place.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+    window.move(place.topLeft());  // a window's position is its frame's
+}
+
+// A window manager's frame is known only once the window is on screen:
+// when the first move, resize or paint after showing reports one, the
+// window is centred again, frame and all. By its first paint the frame is
+// known where there is one; without one, or once the window is hidden
+// again, it stays where it is.
+class CentreOnceFramed : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        const QEvent::Type type = event->type();
+        const bool placed = type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint;
+        if (type != QEvent::Hide && !(placed && window->isVisible()))
+            return false;
+        const bool framed = window->frameGeometry().size() != window->size();
+        if (framed || type == QEvent::Paint || type == QEvent::Hide) {
+            window->removeEventFilter(this);
+            if (framed && type != QEvent::Hide)
+                centreFrame(*window);
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
 void centreOnScreen(QWidget& window)
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    QRect place(QPoint(), window.size());
-    place.moveCenter(screen->availableGeometry().center());
-    window.move(place.topLeft());
+    centreFrame(window);
+    window.installEventFilter(new CentreOnceFramed(&window));
 }
 
 App::App(keyboard::Prompts& prompts) : prompts_(prompts)

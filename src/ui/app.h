@@ -38,7 +38,8 @@ private:
     std::unique_ptr<MainWindow> main_;
 };
 
-// Puts a window that has never been shown in the middle of the screen.
+// Puts a window that has never been shown in the middle of the screen, its
+// frame included once the desktop tells it.
 void centreOnScreen(QWidget& window);
 
 }  // namespace ui

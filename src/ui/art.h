@@ -2,12 +2,11 @@
 // The two images the program ships, read from its embedded resources.
 
 #include <QIcon>
-#include <QSize>
+#include <QPixmap>
 
 namespace ui {
 
-QIcon programIcon();  // the fleur-de-lis, on both windows
-QIcon helpPicture();  // the emblem and question mark on the help button
-QSize helpPictureSize();
+QIcon programIcon();     // the fleur-de-lis, on both windows
+QPixmap helpPicture();  // the emblem and question mark on the help button
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #include "fonts.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace ui {
@@ -7,11 +8,36 @@ namespace ui {
 using namespace Qt::StringLiterals;
 
 namespace {
+
+#ifdef Q_OS_WIN
+// Windows has a face called "MS Sans Serif", but a bitmap one, with no 18 pt
+// bold: asked for by that name, it would be stretched or swapped for another
+// size. So on Windows the windows ask for the face the program carries.
+const QString designFace = u"Liberation Sans"_s;
+#else
 const QString designFace = u"MS Sans Serif"_s;
+#endif
+
+}  // namespace
+
+void chooseFontEngine()
+{
+#ifdef Q_OS_WIN
+    // Windows' own font engine draws the faces the program carries thinner
+    // and spaced otherwise than the layout was fitted to; FreeType draws them
+    // as on Linux. A platform named in the environment still comes first.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+#endif
 }
 
 void installFontSubstitutes()
 {
+#ifdef Q_OS_WIN
+    // The same faces as on Linux, so the layout fits as it does there.
+    QFontDatabase::addApplicationFont(u":/fonts/LiberationSans-Regular.ttf"_s);
+    QFontDatabase::addApplicationFont(u":/fonts/LiberationSans-Bold.ttf"_s);
+#endif
     // Liberation Sans keeps Arial's narrow metrics, close to the face the
     // windows were drawn with: every default code fits its field at 18 pt.
     // DejaVu Sans, wider, clips them; it is only the last resort.

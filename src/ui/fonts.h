@@ -4,6 +4,9 @@
 
 namespace ui {
 
+// Picks the toolkit's font engine; called before the application is made.
+void chooseFontEngine();
+
 // Maps the face the windows ask for to one with bold Greek on this desktop.
 void installFontSubstitutes();
 

@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QShortcut>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -80,6 +83,44 @@ std::vector<Control> form1Controls()
 }
 // clang-format on
 
+// Whether text is drawn right without shaping: one character a glyph, left
+// to right, as in Latin, Greek and Morse. Combining accents, emoji sequences
+// and right-to-left or joined scripts are not.
+bool drawsUnshaped(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x300 || (u >= 0x370 && u < 0x400) || (u >= 0x1f00 && u < 0x2000) || c == QChar::ParagraphSeparator;
+    });
+}
+
+// Skipping text shaping keeps a press quick on a long message, and Morse
+// loses nothing by it. From the first text that needs shaping the message
+// is shaped, until it is emptied again; only what was added is read.
+void shapeOnlyWhenNeeded(QPlainTextEdit& message)
+{
+    auto setShaping = [&message](bool on) {
+        QFont font = message.font();
+        font.setStyleStrategy(on ? QFont::PreferDefault : QFont::PreferNoShaping);
+        message.setFont(font);
+    };
+    setShaping(false);
+    QTextDocument* document = message.document();
+    QObject::connect(document, &QTextDocument::contentsChange, &message, [&message, document, setShaping](int from, int, int added) {
+        const bool shaped = !(message.font().styleStrategy() & QFont::PreferNoShaping);
+        if (document->isEmpty()) {
+            if (shaped)
+                setShaping(false);
+        } else if (!shaped) {
+            QTextCursor change(document);
+            change.setPosition(from);
+            change.setPosition(std::min(from + added, document->characterCount() - 1), QTextCursor::KeepAnchor);
+            if (!drawsUnshaped(change.selectedText()))
+                setShaping(true);
+        }
+    });
+}
+
 QWidget* makeControl(const Control& c, QWidget* parent)
 {
     switch (c.kind) {
@@ -115,8 +156,7 @@ QWidget* makeControl(const Control& c, QWidget* parent)
     }
     case Kind::Picture: {
         auto* button = new KeyButton(parent);
-        button->setIcon(helpPicture());
-        button->setIconSize(helpPictureSize());
+        button->setPicture(helpPicture());
         return button;
     }
     }
@@ -149,13 +189,9 @@ void MainWindow::build()
         QWidget* w = makeControl(c, this);
         w->setObjectName(c.name);
         w->setGeometry(toPixels(c.place));
-        QFont font = designFont(c.points);
-        if (c.kind == Kind::Message) {
-            // Codes need no shaping; skipping it keeps a press quick on a long
-            // message, at the price of kerning, which Morse does not have.
-            font.setStyleStrategy(QFont::PreferNoShaping);
-        }
-        w->setFont(font);
+        w->setFont(designFont(c.points));
+        if (c.kind == Kind::Message)
+            shapeOnlyWhenNeeded(*static_cast<QPlainTextEdit*>(w));
         if (c.kind != Kind::CustomKey && !c.spoken.isEmpty())
             w->setAccessibleName(c.spoken);
         w->setAccessibleDescription(c.description);

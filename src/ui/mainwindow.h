@@ -34,7 +34,7 @@ public:
     std::array<QLineEdit*, model::customCount> customFields{};          // Text4, Text5, Text6
     QPushButton* Command3 = nullptr;                                    // clear
     QPushButton* Command4 = nullptr;                                    // save
-    QPushButton* Command31 = nullptr;                                   // help
+    keyboard::KeyButton* Command31 = nullptr;                           // help
     QPushButton* Command32 = nullptr;                                   // exit
     QPlainTextEdit* Text3 = nullptr;                                    // the message
 

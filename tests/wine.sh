@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The Windows program as a Windows user gets it, under Wine on a private X
+# server, in a prefix made fresh for this run: the setup program, built here
+# by cpack, installs it silently; the Linux end-to-end session drives the
+# installed program, started from where it was installed; closing its window
+# through the frame ends it; the uninstaller removes everything again.
+# A session of use writes nothing: the prefix's files, Wine's own registry
+# files aside, are the same before and after it.
+# Usage: wine.sh CPACK CPACK_CONFIG VERSION
+set -euo pipefail
+if [ -z "${E2E_DISPLAY_READY:-}" ]; then
+    export E2E_DISPLAY_READY=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+here=$(dirname "$(realpath "$0")")
+cpack=$1 config=$2 version=$3
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/simatoplektis-wine.XXXXXX")
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
+settle() { wineserver -w; }  # until every Wine process of the prefix has ended
+
+"$cpack" --config "$config" -G NSIS -B "$scratch/out" >"$scratch/cpack.log" 2>&1 \
+    || { cat "$scratch/cpack.log" >&2; fail "cpack failed"; }
+setup="$scratch/out/simatoplektis-$version-win64.exe"
+[ -f "$setup" ] || fail "cpack made no $(basename "$setup")"
+
+"$here/wineprefix.sh" "$WINEPREFIX"
+
+# Every file and folder of the prefix, with the contents of each file.
+files() {
+    (cd "$WINEPREFIX" && find . ! -name '*.reg' -printf '%y %p\n' | sort \
+        && find . -type f ! -name '*.reg' -print0 | sort -z | xargs -0 sha256sum)
+}
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Simatoplektis'
+files >"$scratch/before-install"
+
+# --- Install ---------------------------------------------------------------------
+wine "$setup" /S
+settle
+installed="$WINEPREFIX/drive_c/Program Files/Simatoplektis"
+program="$installed/simatoplektis.exe"
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Σηματοπλέκτης.lnk"
+[ -f "$program" ] || fail "the setup program installed no $program"
+[ -f "$shortcut" ] || fail "the setup program made no Start-menu shortcut"
+[ -f "$installed/Uninstall.exe" ] || fail "the setup program left no uninstaller"
+wine reg query "$uninstall_key" /v UninstallString >"$scratch/key" 2>&1 \
+    || fail "the uninstaller is not listed among the installed programs"
+echo "ok: installed, with a Start-menu shortcut and a listed uninstaller"
+
+# --- A session of use ------------------------------------------------------------
+files >"$scratch/before-use"
+E2E_WRAPPER=wine "$here/e2e.sh" "$program"
+settle
+[ -z "$(pgrep -f 'simatoplektis\.exe' || true)" ] || fail "a process of the program is left"
+
+# Closing the only window through its frame (Alt+F4) ends the program.
+wine "$program" &
+pid=$!
+help=$(timeout 20 xdotool search --sync --onlyvisible --name '^ΒΟΗΘΕΙΑ$' | head -n 1)
+[ -n "$help" ] || fail "the help window did not open"
+xdotool mousemove --window "$help" 2 2 windowfocus --sync "$help" key alt+F4
+timeout 10 tail --pid=$pid -f /dev/null || fail "Alt+F4 did not end the program"
+status=0
+wait $pid || status=$?
+[ $status -eq 0 ] || fail "exit status $status after Alt+F4"
+settle
+echo "ok: closing the window ended the program, exit status 0"
+
+files >"$scratch/after-use"
+diff "$scratch/before-use" "$scratch/after-use" >&2 || fail "the program changed the files above"
+echo "ok: the program wrote no file"
+
+# --- Uninstall -------------------------------------------------------------------
+wine "$installed/Uninstall.exe" /S
+settle
+# The uninstaller runs from a copy in Temp that Windows removes at its next
+# start; so does Wine's restart.
+wineboot -r >/dev/null 2>&1
+settle
+! wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller is still listed"
+files >"$scratch/after-uninstall"
+diff "$scratch/before-install" "$scratch/after-uninstall" >&2 || fail "the uninstaller left the files above"
+echo "ok: uninstalled, nothing left behind"

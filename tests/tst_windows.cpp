@@ -155,6 +155,62 @@ private slots:
             for (int x = 0; x < named.width(); ++x)
                 if (x < 2 || y < 2 || x >= named.width() - 2 || y >= named.height() - 2)
                     QVERIFY2(blank.pixel(x, y) == named.pixel(x, y), qPrintable(u"frame at %1,%2"_s.arg(x).arg(y)));
+        // It is cut short between letters, not through one: no ink at the sides.
+        for (int y = 0; y < named.height(); ++y)
+            for (int x : {2, 3, named.width() - 4, named.width() - 3})
+                QVERIFY2(qGray(named.pixel(x, y)) > 100, qPrintable(u"ink at %1,%2"_s.arg(x).arg(y)));
+        QCOMPARE(key->toolTip(), QString(60, u'W'));
+
+        // The likeliest long name is drawn smaller, whole or cut short, and
+        // named in full by its tooltip; a short one keeps its size.
+        const QString likeliest = u"Γράψε έναν χαρακτήρα"_s;
+        prompts.names = {likeliest, u"&"_s};
+        QTest::mouseClick(w->customKeys[1], Qt::LeftButton);
+        QCOMPARE(w->customKeys[1]->toolTip(), likeliest);
+        QCOMPARE(w->customKeys[1]->accessibleName(), likeliest);
+        QVERIFY(w->customKeys[1]->captionFont().pointSizeF() < w->customKeys[1]->font().pointSizeF());
+        QTest::mouseClick(w->customKeys[2], Qt::LeftButton);
+        QCOMPARE(w->customKeys[2]->captionFont().pointSizeF(), w->customKeys[2]->font().pointSizeF());
+        QVERIFY(w->customKeys[2]->toolTip().isEmpty());
+    }
+
+    void helpButtonKeepsItsFrameFocusAndPress()
+    {
+        // Every pixel of the frame, the focus and the pressed look of the same
+        // button without the picture shows on the help button as well.
+        KeyButton* help = w->Command31;
+        KeyButton bare(w.get());
+        bare.setGeometry(help->geometry());
+        bare.show();
+        w->setAttribute(Qt::WA_KeyboardFocusChange);  // as after Tab: focus is drawn
+        auto looks = [&](const std::function<void(KeyButton*)>& state) {
+            state(help);
+            const QImage withPicture = help->grab().toImage();
+            state(&bare);
+            return std::pair{withPicture, bare.grab().toImage()};
+        };
+        const auto [helpPlain, barePlain] = looks([](KeyButton*) {});
+        const auto [helpFocused, bareFocused] = looks([](KeyButton* b) { b->setFocus(Qt::TabFocusReason); });
+        const auto [helpPressed, barePressed] = looks([](KeyButton* b) {
+            b->setFocus(Qt::TabFocusReason);
+            b->setDown(true);
+        });
+        int focusPixels = 0;
+        for (int y = 0; y < barePlain.height(); ++y) {
+            for (int x = 0; x < barePlain.width(); ++x) {
+                const bool frame = x < 2 || y < 2 || x >= barePlain.width() - 2 || y >= barePlain.height() - 2;
+                if (frame) {
+                    QCOMPARE(helpPlain.pixel(x, y), barePlain.pixel(x, y));
+                    QCOMPARE(helpPressed.pixel(x, y), barePressed.pixel(x, y));
+                }
+                if (bareFocused.pixel(x, y) != barePlain.pixel(x, y)) {
+                    ++focusPixels;
+                    QVERIFY2(helpFocused.pixel(x, y) == bareFocused.pixel(x, y), qPrintable(u"focus at %1,%2"_s.arg(x).arg(y)));
+                }
+            }
+        }
+        QVERIFY(focusPixels > 0);
+        QVERIFY(helpPressed != helpFocused);
     }
 
     void lettersAreGreekCapitals()

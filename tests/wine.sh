@@ -21,10 +21,12 @@ export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
 settle() { wineserver -w; }  # until every Wine process of the prefix has ended
 
-"$cpack" --config "$config" -G NSIS -B "$scratch/out" >"$scratch/cpack.log" 2>&1 \
+"$cpack" --config "$config" -G "NSIS;ZIP" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 \
     || { cat "$scratch/cpack.log" >&2; fail "cpack failed"; }
 setup="$scratch/out/simatoplektis-$version-win64.exe"
 [ -f "$setup" ] || fail "cpack made no $(basename "$setup")"
+unzip -l "$scratch/out/simatoplektis-$version-win64.zip" | grep -q '/simatoplektis\.exe$' \
+    || fail "the zip holds no simatoplektis.exe"
 
 "$here/wineprefix.sh" "$WINEPREFIX"
 
@@ -45,6 +47,13 @@ shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/
 [ -f "$program" ] || fail "the setup program installed no $program"
 [ -f "$shortcut" ] || fail "the setup program made no Start-menu shortcut"
 [ -f "$installed/Uninstall.exe" ] || fail "the setup program left no uninstaller"
+# One file, no DLL beside it: what the program needs is inside it.
+beside=$(cd "$installed" && LC_ALL=C ls | tr '\n' ' ')
+[ "$beside" = "LiberationSans-LICENSE.txt Uninstall.exe simatoplektis.exe " ] || fail "installed: $beside"
+file "$program" | grep -q '(GUI)' || fail "the program would open a console window"
+resources=$(wrestool -l "$program")
+[ "$(grep -c 'type=group_icon' <<<"$resources")" = 1 ] || fail "the program has not one icon group: $resources"
+grep -q 'type=version' <<<"$resources" || fail "the program has no version resource"
 wine reg query "$uninstall_key" /v UninstallString >"$scratch/key" 2>&1 \
     || fail "the uninstaller is not listed among the installed programs"
 echo "ok: installed, with a Start-menu shortcut and a listed uninstaller"

@@ -205,7 +205,8 @@ private slots:
                 }
                 if (bareFocused.pixel(x, y) != barePlain.pixel(x, y)) {
                     ++focusPixels;
-                    QVERIFY2(helpFocused.pixel(x, y) == bareFocused.pixel(x, y), qPrintable(u"focus at %1,%2"_s.arg(x).arg(y)));
+                    QVERIFY2(helpFocused.pixel(x, y) == bareFocused.pixel(x, y),
+                             qPrintable(u"focus at %1,%2"_s.arg(x).arg(y)));
                 }
             }
         }

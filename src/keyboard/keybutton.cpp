@@ -93,10 +93,11 @@ void KeyButton::fitCaption()
     captionFont_ = font();
     shownCaption_ = whole;
     captionFlags_ = Qt::AlignCenter | Qt::TextWordWrap;
-    for (qreal points = font().pointSizeF(); points >= smallestPoints; points -= 1) {
-        captionFont_.setPointSizeF(points);
+    const qreal designed = font().pointSizeF();
+    for (int smaller = 0; designed - smaller >= smallestPoints; ++smaller) {
+        captionFont_.setPointSizeF(designed - smaller);
         if (room.contains(QFontMetrics(captionFont_).boundingRect(room, captionFlags_, whole))) {
-            setToolTip(points == font().pointSizeF() ? QString() : whole);
+            setToolTip(smaller == 0 ? QString() : whole);
             return;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "helpwindow.h"
 
+#include <QStringList>
 #include <memory>
 
 namespace keyboard {
@@ -33,6 +34,7 @@ public:
     void Form2_Command1_Click();  // OK in the help window
 
 private:
+    QStringList pluginFolders_;  // set aside until the keyboard window is made
     keyboard::Prompts& prompts_;
     HelpWindow help_;
     std::unique_ptr<MainWindow> main_;

@@ -7,18 +7,24 @@ namespace ui {
 
 using namespace Qt::StringLiterals;
 
-QIcon programIcon()
+namespace {
+
+// Named, and with the guessing off, an image is read by its own reader
+// alone: guessing would load every image plugin to ask each one.
+QPixmap readImage(const QString& path, const char* format)
 {
-    // The icon's PNG twin, pixel for pixel the same as the ICO the program
-    // file carries. Qt reads PNG itself: named, and with the guessing off,
-    // it is read without loading every image plugin, which the first window
-    // would otherwise wait for.
-    QFile file(u":/art/icon-32.png"_s);
-    QImageReader reader(&file, "png");
+    QFile file(path);
+    QImageReader reader(&file, format);
     reader.setAutoDetectImageFormat(false);
-    return QIcon(QPixmap::fromImage(reader.read()));
+    return QPixmap::fromImage(reader.read());
 }
 
-QPixmap helpPicture() { return QPixmap(u":/art/help.gif"_s); }
+}  // namespace
+
+// The icon's PNG twin, pixel for pixel the same as the ICO the program file
+// carries; PNG needs no plugin at all.
+QIcon programIcon() { return QIcon(readImage(u":/art/icon-32.png"_s, "png")); }
+
+QPixmap helpPicture() { return readImage(u":/art/help.gif"_s, "gif"); }
 
 }  // namespace ui

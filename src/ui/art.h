@@ -6,7 +6,7 @@
 
 namespace ui {
 
-QIcon programIcon();     // the fleur-de-lis, on both windows
+QIcon programIcon();    // the fleur-de-lis, on both windows
 QPixmap helpPicture();  // the emblem and question mark on the help button
 
 }  // namespace ui

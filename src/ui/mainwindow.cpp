@@ -106,19 +106,20 @@ void shapeOnlyWhenNeeded(QPlainTextEdit& message)
     };
     setShaping(false);
     QTextDocument* document = message.document();
-    QObject::connect(document, &QTextDocument::contentsChange, &message, [&message, document, setShaping](int from, int, int added) {
-        const bool shaped = !(message.font().styleStrategy() & QFont::PreferNoShaping);
-        if (document->isEmpty()) {
-            if (shaped)
-                setShaping(false);
-        } else if (!shaped) {
-            QTextCursor change(document);
-            change.setPosition(from);
-            change.setPosition(std::min(from + added, document->characterCount() - 1), QTextCursor::KeepAnchor);
-            if (!drawsUnshaped(change.selectedText()))
-                setShaping(true);
-        }
-    });
+    QObject::connect(
+        document, &QTextDocument::contentsChange, &message, [&message, document, setShaping](int from, int, int added) {
+            const bool shaped = !(message.font().styleStrategy() & QFont::PreferNoShaping);
+            if (document->isEmpty()) {
+                if (shaped)
+                    setShaping(false);
+            } else if (!shaped) {
+                QTextCursor change(document);
+                change.setPosition(from);
+                change.setPosition(std::min(from + added, document->characterCount() - 1), QTextCursor::KeepAnchor);
+                if (!drawsUnshaped(change.selectedText()))
+                    setShaping(true);
+            }
+        });
 }
 
 QWidget* makeControl(const Control& c, QWidget* parent)

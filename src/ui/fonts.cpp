@@ -1,6 +1,7 @@
 #include "fonts.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace ui {
@@ -31,7 +32,7 @@ void chooseFontEngine()
 #endif
 }
 
-void installFontSubstitutes()
+void installFonts()
 {
 #ifdef Q_OS_WIN
     // The same faces as on Linux, so the layout fits as it does there.
@@ -43,6 +44,9 @@ void installFontSubstitutes()
     // DejaVu Sans, wider, clips them; it is only the last resort.
     QFont::insertSubstitutions(designFace,
                                {u"Liberation Sans"_s, u"Microsoft Sans Serif"_s, u"Arial"_s, u"DejaVu Sans"_s});
+    // Everything else, the boxes and menus included, in the same face at the
+    // classic dialog size: one face to load, and the look of the whole.
+    QGuiApplication::setFont(designFont(8, false));
 }
 
 QFont designFont(qreal points, bool bold)

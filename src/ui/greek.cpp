@@ -17,7 +17,7 @@ void installGreek()
     static QTranslator toolkit;
     if (toolkit.load(u":/i18n/qtbase_el.qm"_s))
         QCoreApplication::installTranslator(&toolkit);
-    installFontSubstitutes();
+    installFonts();
 }
 
 }  // namespace ui

@@ -9,13 +9,22 @@
 
 namespace ui {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void centreFrame(QWidget& window)
 {
     QRect place(QPoint(), window.frameGeometry().size());
     place.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
-    window.move(place.topLeft());  // a window's position is its frame's
+    // A window's position is its frame's. Qt's X11 backend, though, counts a
+    // known frame twice when it moves a window (seen under openbox, 20 pixels
+    // low), and puts the frame right when given the frame's corner as the
+    // client area's.
+    if (QGuiApplication::platformName() == u"xcb"_s)
+        window.setGeometry(QRect(place.topLeft(), window.size()));
+    else
+        window.move(place.topLeft());
 }
 
 // A window manager's frame is known only once the window is on screen:

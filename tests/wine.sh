@@ -54,7 +54,7 @@ file "$program" | grep -q '(GUI)' || fail "the program would open a console wind
 resources=$(wrestool -l "$program")
 [ "$(grep -c 'type=group_icon' <<<"$resources")" = 1 ] || fail "the program has not one icon group: $resources"
 grep -q 'type=version' <<<"$resources" || fail "the program has no version resource"
-wine reg query "$uninstall_key" /v UninstallString >"$scratch/key" 2>&1 \
+wine reg query "$uninstall_key" /v UninstallString >/dev/null 2>&1 \
     || fail "the uninstaller is not listed among the installed programs"
 echo "ok: installed, with a Start-menu shortcut and a listed uninstaller"
 

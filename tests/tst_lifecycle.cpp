@@ -129,10 +129,15 @@ private slots:
 
     void closingHelpAtTheStartEnds()
     {
-        ui::App app(prompts);
-        app.start();
-        QVERIFY(programEnds([&] { app.helpWindow().windowHandle()->close(); }));
-        QVERIFY(app.mainWindow() == nullptr);
+        const QStringList pluginFolders = QCoreApplication::libraryPaths();
+        {
+            ui::App app(prompts);
+            app.start();
+            QVERIFY(programEnds([&] { app.helpWindow().windowHandle()->close(); }));
+            QVERIFY(app.mainWindow() == nullptr);
+        }
+        // The plugin folders the help window set aside come back with it.
+        QCOMPARE(QCoreApplication::libraryPaths(), pluginFolders);
     }
 
     void exitConfirmedEndsWithTheHelpWindowHidden()

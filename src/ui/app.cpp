@@ -78,7 +78,11 @@ App::App(keyboard::Prompts& prompts) : pluginFolders_(setPluginFoldersAside()), 
     QObject::connect(help_.Command1, &QPushButton::clicked, &help_, [this] { Form2_Command1_Click(); });
 }
 
-App::~App() = default;
+App::~App()
+{
+    if (!main_)  // never made: the folders go back as they were
+        QCoreApplication::setLibraryPaths(pluginFolders_);
+}
 
 void App::start()
 {

@@ -4,6 +4,7 @@
 #include "keyboard/keybutton.h"
 #include "scriptedprompts.h"
 #include "ui/app.h"
+#include "ui/designedwindow.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -153,20 +154,51 @@ private slots:
         QVERIFY(programEnds([&] { QTest::mouseClick(app.mainWindow()->Command32, Qt::LeftButton); }));
     }
 
-    void closingEitherWindowWhileTheOtherIsHiddenEnds()
+    void noCloseBoxLosesTheMessage()
     {
-        {
-            ui::App app(prompts);
-            app.start();
-            pressOk(app);
-            QVERIFY(programEnds([&] { app.mainWindow()->windowHandle()->close(); }));
-        }
-        {
-            ui::App app(prompts);
-            app.start();
-            pressOk(app);
-            QTest::mouseClick(app.mainWindow()->Command31, Qt::LeftButton);
-            QVERIFY(programEnds([&] { app.helpWindow().windowHandle()->close(); }));
+        ui::App app(prompts);
+        app.start();
+        pressOk(app);
+        ui::MainWindow* main = app.mainWindow();
+        QTest::mouseClick(main->letterKeys[0], Qt::LeftButton);
+
+        // The keyboard window's close box asks Έξοδος's question; Cancel keeps all.
+        prompts.confirmations = {false};
+        main->windowHandle()->close();
+        QCOMPARE(prompts.asked, QStringList{u"ΕΞΟΔΟΣ|Σίγουρα θες να βγεις;"_s});
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->Text3->toPlainText(), u" . - /"_s);
+
+        // The help window's close box, with the keyboard window behind it, brings it back.
+        QTest::mouseClick(main->Command31, Qt::LeftButton);
+        app.helpWindow().windowHandle()->close();
+        QVERIFY(main->isVisible() && !app.helpWindow().isVisible());
+        QCOMPARE(main->Text3->toPlainText(), u" . - /"_s);
+
+        prompts.confirmations = {true};
+        QVERIFY(programEnds([&] { main->windowHandle()->close(); }));
+    }
+
+    void bothWindowsFitTheirScreen()
+    {
+        // Wholly inside the work area, frame and all, at the largest scale
+        // that fits; on a large enough screen that is the designed size.
+        ui::App app(prompts);
+        app.start();
+        pressOk(app);
+        for (ui::DesignedWindow* window : {static_cast<ui::DesignedWindow*>(&app.helpWindow()),
+                                            static_cast<ui::DesignedWindow*>(app.mainWindow())}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            const QRect work = window->screen()->availableGeometry();
+            const QRect frame = window->frameGeometry();
+            const double scale = window->scale();
+            qInfo() << window->objectName() << "at" << scale << frame << "on" << work;
+            QVERIFY(work.contains(frame));
+            QCOMPARE(window->size(), window->sizeAt(scale));
+            const QSize edges = frame.size() - window->size();
+            QVERIFY(scale == 1 || !QRect(QPoint(), work.size()).contains(QRect(QPoint(), window->sizeAt(scale + 0.01) + edges)));
+            QVERIFY(scale >= 1 || centred(*window));
         }
     }
 };

@@ -6,12 +6,16 @@
 #include "ui/greek.h"
 #include "ui/helpwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/placement.h"
 #include "ui/qtprompts.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QContextMenuEvent>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -115,23 +119,37 @@ private slots:
     }
     void cleanup() { w.reset(); }
 
-    void everyCaptionAndCodeFitsItsControl()
+    void everyCaptionAndCodeFitsItsControlAtEveryScale()
     {
+        // Drawn smaller for a small screen, the window still shows every code,
+        // caption and help text whole, down to the smallest scale it is given.
         QCOMPARE(w->size(), QSize(800, 654));
-        for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
-            QStyleOptionFrame option;
-            option.initFrom(field);
-            option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
-            const QRect room = field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
-            const QFontMetrics metrics(field->font());
-            QVERIFY2(metrics.horizontalAdvance(field->text()) <= room.width() - 2, qPrintable(field->objectName()));
-            QVERIFY2(metrics.height() <= room.height() + 2, qPrintable(field->objectName()));
-        }
-        for (KeyButton* key : w->findChildren<KeyButton*>()) {
-            const QRect room = key->contentsRect().adjusted(2, 2, -2, -2);
-            const QRect needed
-                = key->fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignCenter, key->caption());
-            QVERIFY2(room.contains(needed) || key->caption().isEmpty(), qPrintable(key->objectName()));
+        ui::HelpWindow help;
+        help.show();
+        for (double scale : {1.0, 0.9, 0.8, 0.7, ui::smallestScale}) {
+            w->setScale(scale);
+            help.setScale(scale);
+            const QByteArray at = QByteArray::number(scale) + ' ';
+            QCOMPARE(w->size(), QSize(qRound(800 * scale), qRound(654 * scale)));
+            for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
+                QStyleOptionFrame option;
+                option.initFrom(field);
+                option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+                const QRect room = field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
+                const QFontMetrics metrics(field->font());
+                QVERIFY2(metrics.horizontalAdvance(field->text()) <= room.width() - 2, at + qPrintable(field->objectName()));
+                QVERIFY2(metrics.height() <= room.height() + 2, at + qPrintable(field->objectName()));
+            }
+            for (KeyButton* key : w->findChildren<KeyButton*>()) {
+                const QRect room = key->contentsRect().adjusted(2, 2, -2, -2);
+                const QRect needed = QFontMetrics(key->captionFont())
+                                         .boundingRect(room, Qt::TextWordWrap | Qt::AlignCenter, key->caption());
+                QVERIFY2(room.contains(needed) || key->caption().isEmpty(), at + qPrintable(key->objectName()));
+            }
+            QVERIFY(qAbs(w->Command31->picture().deviceIndependentSize().height() - 320 * scale) <= 1);
+            for (QLabel* label : help.findChildren<QLabel*>())
+                QVERIFY2(label->heightForWidth(label->width()) <= label->height(), at + qPrintable(label->objectName()));
+            QVERIFY(help.rect().contains(help.Command1->geometry()));
         }
     }
 
@@ -287,6 +305,31 @@ private slots:
         QCOMPARE(w->Text3->toPlainText(), u"ab"_s);
         QTest::keyClick(w->Text3, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(w->Text3->toPlainText(), u"ab . - /"_s);
+    }
+
+    void copiesLeaveAsPlainTextExactly()
+    {
+        // A word processor takes a rich version first and collapses its runs
+        // of spaces: only plain text leaves, every character as it stands.
+        const QString message = u" . - / -   - . /\n\u00a0ά\u0301 👩\u200d👩\u200d👧 \n"_s;
+        w->Text3->setPlainText(message);
+        w->Text3->setFocus();
+        QTest::keyClick(w->Text3, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w->Text3, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(copied->formats(), QStringList{u"text/plain"_s});
+        QCOMPARE(copied->text(), message);
+        QCOMPARE(copied->data(u"text/plain"_s), message.toUtf8());
+
+        QTest::keyClick(w->Text3, Qt::Key_X, Qt::ControlModifier);  // cut goes the same way
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->formats(), QStringList{u"text/plain"_s});
+        QVERIFY(w->Text3->toPlainText().isEmpty());
+
+        w->Text1[2]->setFocus();  // a code field, as before
+        QTest::keyClick(w->Text1[2], Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w->Text1[2], Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->formats(), QStringList{u"text/plain"_s});
+        QCOMPARE(QGuiApplication::clipboard()->text(), u" -   - . /"_s);
     }
 
     void realBoxesSpeakGreekAndAnswerTheKeyboard()

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 
 namespace keyboard {
 
@@ -94,14 +95,16 @@ void KeyButton::fitCaption()
     shownCaption_ = whole;
     captionFlags_ = Qt::AlignCenter | Qt::TextWordWrap;
     const qreal designed = font().pointSizeF();
-    for (int smaller = 0; designed - smaller >= smallestPoints; ++smaller) {
+    // A window drawn smaller for a small screen may set a font below it.
+    const qreal smallest = std::min(designed, smallestPoints);
+    for (int smaller = 0; designed - smaller >= smallest; ++smaller) {
         captionFont_.setPointSizeF(designed - smaller);
         if (room.contains(QFontMetrics(captionFont_).boundingRect(room, captionFlags_, whole))) {
             setToolTip(smaller == 0 ? QString() : whole);
             return;
         }
     }
-    captionFont_.setPointSizeF(smallestPoints);
+    captionFont_.setPointSizeF(smallest);
     shownCaption_ = QFontMetrics(captionFont_).elidedText(whole, Qt::ElideRight, room.width());
     captionFlags_ = Qt::AlignCenter;
     setToolTip(whole);

@@ -2,57 +2,15 @@
 
 #include "keyboard/keybutton.h"
 #include "mainwindow.h"
+#include "placement.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
-#include <QScreen>
 
 namespace ui {
 
-using namespace Qt::StringLiterals;
-
 namespace {
-
-void centreFrame(QWidget& window)
-{
-    QRect place(QPoint(), window.frameGeometry().size());
-    place.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
-    // A window's position is its frame's. Qt's X11 backend, though, counts a
-    // known frame twice when it moves a window (seen under openbox, 20 pixels
-    // low), and puts the frame right when given the frame's corner as the
-    // client area's.
-    if (QGuiApplication::platformName() == u"xcb"_s)
-        window.setGeometry(QRect(place.topLeft(), window.size()));
-    else
-        window.move(place.topLeft());
-}
-
-// A window manager's frame is known only once the window is on screen:
-// when the first move, resize or paint after showing reports one, the
-// window is centred again, frame and all. By its first paint the frame is
-// known where there is one; without one, or once the window is hidden
-// again, it stays where it is.
-class CentreOnceFramed : public QObject {
-public:
-    using QObject::QObject;
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* window = static_cast<QWidget*>(watched);
-        const QEvent::Type type = event->type();
-        const bool placed = type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint;
-        if (type != QEvent::Hide && !(placed && window->isVisible()))
-            return false;
-        const bool framed = window->frameGeometry().size() != window->size();
-        if (framed || type == QEvent::Paint || type == QEvent::Hide) {
-            window->removeEventFilter(this);
-            if (framed && type != QEvent::Hide)
-                centreFrame(*window);
-            deleteLater();
-        }
-        return false;
-    }
-};
 
 // Qt finds its plugins in these folders. The help window needs none but the
 // platform's, loaded by now; without the folders, the first picture its
@@ -67,15 +25,10 @@ QStringList setPluginFoldersAside()
 
 }  // namespace
 
-void centreOnScreen(QWidget& window)
-{
-    centreFrame(window);
-    window.installEventFilter(new CentreOnceFramed(&window));
-}
-
 App::App(keyboard::Prompts& prompts) : pluginFolders_(setPluginFoldersAside()), prompts_(prompts)
 {
     QObject::connect(help_.Command1, &QPushButton::clicked, &help_, [this] { Form2_Command1_Click(); });
+    help_.installEventFilter(this);
 }
 
 App::~App()
@@ -86,8 +39,7 @@ App::~App()
 
 void App::start()
 {
-    centreOnScreen(help_);
-    help_.show();
+    showPlaced(help_, QGuiApplication::primaryScreen());
     help_.activateWindow();
 }
 
@@ -106,10 +58,21 @@ void App::Form2_Command1_Click()
         QCoreApplication::setLibraryPaths(pluginFolders_);
         main_ = std::make_unique<MainWindow>(prompts_, [] { QCoreApplication::exit(0); });
         QObject::connect(main_->Command31, &QPushButton::clicked, main_.get(), [this] { Command31_Click(); });
-        centreOnScreen(*main_);
+        showPlaced(*main_, help_.screen());  // where the user is
+    } else {
+        main_->show();
     }
-    main_->show();
     main_->activateWindow();
+}
+
+bool App::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &help_ && event->type() == QEvent::Close && main_) {
+        event->ignore();
+        Form2_Command1_Click();
+        return true;
+    }
+    return false;
 }
 
 }  // namespace ui

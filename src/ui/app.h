@@ -17,15 +17,16 @@ class MainWindow;
 // comes first; the keyboard window is made the first time OK is pressed and
 // from then on both are only hidden and shown, so nothing typed is lost.
 //
-// Closing a window through its frame while the other one is hidden leaves
-// no window on screen; Qt then ends the program, as a confirmed exit does,
-// rather than leave it running unseen.
-class App {
+// No click on a close box loses the message: closing the keyboard window
+// asks first, as Έξοδος does, and closing the help window brings the
+// keyboard window back, as OK does. Only at the very start, with no message
+// yet, does closing the help window end the program.
+class App : public QObject {
 public:
     explicit App(keyboard::Prompts& prompts);
-    ~App();
+    ~App() override;
 
-    void start();  // shows the help window, centred
+    void start();  // shows the help window, fitted to the screen and centred
 
     HelpWindow& helpWindow() { return help_; }
     MainWindow* mainWindow() { return main_.get(); }  // null until first OK
@@ -33,15 +34,14 @@ public:
     void Command31_Click();       // the help button of the keyboard window
     void Form2_Command1_Click();  // OK in the help window
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QStringList pluginFolders_;  // set aside until the keyboard window is made
     keyboard::Prompts& prompts_;
     HelpWindow help_;
     std::unique_ptr<MainWindow> main_;
 };
-
-// Puts a window that has never been shown in the middle of the screen, its
-// frame included once the desktop tells it.
-void centreOnScreen(QWidget& window);
 
 }  // namespace ui

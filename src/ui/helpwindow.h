@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "designedwindow.h"
 
 class QGroupBox;
 class QLabel;
@@ -12,7 +12,7 @@ class KeyButton;
 namespace ui {
 
 // Form2, the help window: instructions, a note on editing, the credits and OK.
-class HelpWindow : public QWidget {
+class HelpWindow : public DesignedWindow {
     Q_OBJECT
 public:
     HelpWindow();

@@ -1,11 +1,11 @@
 #include "mainwindow.h"
 
 #include "art.h"
-#include "fonts.h"
-#include "geometry.h"
 #include "keyboard/keybutton.h"
+#include "messagefield.h"
 #include "texts.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -141,7 +141,7 @@ QWidget* makeControl(const Control& c, QWidget* parent)
         return field;
     }
     case Kind::Message: {
-        auto* message = new QPlainTextEdit(parent);
+        auto* message = new MessageField(parent);
         message->setTabChangesFocus(true);
         message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         message->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -166,12 +166,11 @@ QWidget* makeControl(const Control& c, QWidget* parent)
 
 }  // namespace
 
-MainWindow::MainWindow(keyboard::Prompts& prompts, std::function<void()> endProgram)
+MainWindow::MainWindow(keyboard::Prompts& prompts, std::function<void()> endProgram) : DesignedWindow(12000, 9810)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(mainWindowCaption());
     setWindowIcon(programIcon());
-    resize(toPixels(12000, 9810));
     build();
 
     new keyboard::Keyboard(controls(), prompts, std::move(endProgram), this);
@@ -189,8 +188,7 @@ void MainWindow::build()
     for (const Control& c : form1Controls()) {
         QWidget* w = makeControl(c, this);
         w->setObjectName(c.name);
-        w->setGeometry(toPixels(c.place));
-        w->setFont(designFont(c.points));
+        place(w, c.place, c.points);
         if (c.kind == Kind::Message)
             shapeOnlyWhenNeeded(*static_cast<QPlainTextEdit*>(w));
         if (c.kind != Kind::CustomKey && !c.spoken.isEmpty())
@@ -221,6 +219,27 @@ void MainWindow::build()
     Text2 = field(u"Text2"_s);
     Text3 = findChild<QPlainTextEdit*>(u"Text3"_s);
     Label1 = findChild<QLabel*>(u"Label1"_s);
+}
+
+void MainWindow::scaleChanged()
+{
+    // Drawn anew at the size it is shown, in the screen's own pixels: a
+    // picture shrunk at paint time would blur.
+    QPixmap picture = helpPicture();
+    if (scale() != 1) {
+        const qreal ratio = devicePixelRatioF();
+        picture = picture.scaled(picture.size() * scale() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picture.setDevicePixelRatio(ratio);
+    }
+    Command31->setPicture(picture);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // A close box would lose the message at one click: it asks first, with
+    // the very question of Έξοδος, and only its OK ends the program.
+    event->ignore();
+    Command32->click();
 }
 
 keyboard::Controls MainWindow::controls() const

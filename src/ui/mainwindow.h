@@ -1,8 +1,8 @@
 #pragma once
 
+#include "designedwindow.h"
 #include "keyboard/keyboard.h"
 
-#include <QWidget>
 #include <array>
 #include <functional>
 
@@ -20,7 +20,7 @@ namespace ui {
 
 // Form1, the keyboard window. Its controls keep their designed names, as
 // members and as object names; their texts are the program's whole state.
-class MainWindow : public QWidget {
+class MainWindow : public DesignedWindow {
     Q_OBJECT
 public:
     MainWindow(keyboard::Prompts& prompts, std::function<void()> endProgram);
@@ -37,6 +37,10 @@ public:
     keyboard::KeyButton* Command31 = nullptr;                           // help
     QPushButton* Command32 = nullptr;                                   // exit
     QPlainTextEdit* Text3 = nullptr;                                    // the message
+
+protected:
+    void scaleChanged() override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void build();

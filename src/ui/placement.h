@@ -1,0 +1,33 @@
+#pragma once
+// Where a window goes when it is first shown, and at which scale.
+
+#include <QMargins>
+#include <QRect>
+
+class QScreen;
+
+namespace ui {
+
+class DesignedWindow;
+
+// Below this the text is too small to read: no window is drawn smaller.
+inline constexpr double smallestScale = 0.6;
+
+struct Placement {
+    double scale;  // 1 is the designed size
+    QRect frame;   // the window with its frame, on the screen
+};
+
+// A window that fits the screen's work area, frame and all, keeps its
+// designed size; one that does not is drawn at the largest scale that fits.
+// Either way it is centred, but its title bar never leaves the work area:
+// at the smallest scale it is put at the top.
+Placement placement(const DesignedWindow& window, QMargins frame, QRect available);
+
+// Shows a window for the first time, on `screen`, placed as above. Where the
+// desktop tells the frame only once the window is on screen, the window is
+// placed again then, with the frame it really has. After that the window is
+// the user's: moved to another screen, it keeps its scale.
+void showPlaced(DesignedWindow& window, QScreen* screen);
+
+}  // namespace ui

@@ -4,12 +4,19 @@
 # the keyboard, and the message read back through the clipboard.
 # E2E_WRAPPER starts the program through another one: a tracer, or Wine.
 # E2E_SHOTS, when set, is a folder for screenshots of both windows and of a
-# question box.
+# question box. E2E_SCREEN is the screen (1280x1024x24 unless given), E2E_DPR
+# the desktop's scale the program is started with (QT_SCALE_FACTOR, or
+# Windows' DPI), and E2E_WM a window manager to run on that screen.
 set -euo pipefail
 program=$(realpath "$1")
 if [ -z "${E2E_DISPLAY_READY:-}" ]; then
     export E2E_DISPLAY_READY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 ${E2E_SCREEN:-1280x1024x24}" "$0" "$@"
+fi
+dpr=${E2E_DPR:-1}
+if [ -n "${E2E_WM:-}" ]; then
+    "$E2E_WM" >/dev/null 2>&1 &
+    sleep 1
 fi
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -18,19 +25,54 @@ gone() {  # true when no visible window of that name shows up within a second
     sleep 1
     [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]
 }
-# Places count from a window's client area. Under Wine without a window
-# manager the X window also holds the frame Wine draws around it: its sides
-# are alike and the rest is the caption above.
-declare -A left top
-client_area() {  # WINDOW WIDTH HEIGHT: where its client area lies, checked to be that size
+calc() { awk "BEGIN { v = $*; printf \"%d\", v < 0 ? v - 0.5 : v + 0.5 }"; }  # rounded
+# Places count from a window's client area, in the program's designed
+# pixels; a window drawn at a scale has them at that scale. Under Wine
+# without a window manager the X window also holds the frame Wine draws
+# around it: its sides are alike and the rest is the caption above. That
+# frame is measured on the help window, which every screen tested holds at
+# its designed size; the keyboard window's scale then follows from its size.
+declare -A left top scale
+side=0 caption=0
+measure_frame() {  # HELP_WINDOW
     local WIDTH HEIGHT X Y SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$1")"
-    local side=$(((WIDTH - $2) / 2))
-    left[$1]=$side top[$1]=$((HEIGHT - $3 - side))
-    ((side >= 0 && side <= 8 && top[$1] >= 0 && top[$1] <= 40)) \
-        || fail "a window of ${WIDTH}x$HEIGHT is no frame around a client area of $2x$3"
+    side=$(((WIDTH - $(calc "473 * $dpr")) / 2))
+    caption=$((HEIGHT - $(calc "566 * $dpr") - side))
+    ((side >= -1 && side <= 12 && caption >= -1 && caption <= 60)) \
+        || fail "a help window of ${WIDTH}x$HEIGHT is no frame around its client area"
+    side=$((side < 0 ? 0 : side)) caption=$((caption < 0 ? 0 : caption))  # rounding
+    left[$1]=$side top[$1]=$caption scale[$1]=$dpr
+    on_screen "$1"
 }
-click() { xdotool mousemove --window "$1" $((${left[$1]:-0} + $2)) $((${top[$1]:-0} + $3)) click 1; sleep 0.2; }
+client_area() {  # WINDOW WIDTH HEIGHT: the scale its client area is drawn at, checked
+    local WIDTH HEIGHT X Y SCREEN WINDOW f
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    f=$(awk "BEGIN { print ($WIDTH - 2 * $side) / $2 }")
+    (($(calc "($HEIGHT - $caption - $side - $3 * $f) ^ 2") <= 4)) \
+        || fail "a window of ${WIDTH}x$HEIGHT is no frame around a client area of $2x$3 at any scale"
+    (($(calc "1000 * $f / $dpr") >= 600 && $(calc "1000 * $f / $dpr") <= 1000)) \
+        || fail "drawn at $f device pixels a designed pixel on a desktop at $dpr"
+    left[$1]=$side top[$1]=$caption scale[$1]=$f
+    on_screen "$1"
+}
+on_screen() {  # WINDOW: wholly on the screen, with the window manager's frame if there is one
+    local WIDTH HEIGHT X Y SCREEN WINDOW l=0 r=0 t=0 b=0 extents
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    # xdotool counts a window manager's frame twice in the position; xwininfo does not.
+    X=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print $NF }')
+    Y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ { print $NF }')
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' || true)
+    [ -z "$extents" ] || IFS=', ' read -r l r t b <<<"$extents"
+    read -r sw sh < <(xdotool getdisplaygeometry)
+    ((X - l >= 0 && Y - t >= 0 && X + WIDTH + r <= sw && Y + HEIGHT + b <= sh)) \
+        || fail "a window at $X,$Y ${WIDTH}x$HEIGHT (frame $l $r $t $b) is not wholly on a ${sw}x$sh screen"
+}
+click() {
+    local f=${scale[$1]:-1}
+    xdotool mousemove --window "$1" $((${left[$1]:-0} + $(calc "$2 * $f"))) $((${top[$1]:-0} + $(calc "$3 * $f"))) click 1
+    sleep 0.2
+}
 keys() {  # the pointer goes first: under Wine without a window manager, focus follows it
     xdotool mousemove --window "$1" 2 2 windowfocus --sync "$1"
     shift
@@ -41,7 +83,22 @@ shot() { [ -z "${E2E_SHOTS:-}" ] || { mkdir -p "$E2E_SHOTS" && import -window ro
 message() {  # select all in the message field and copy it out
     click "$main" 400 500
     keys "$main" ctrl+a ctrl+c
+    # Plain text alone: a word processor would take a rich version first and
+    # collapse the spaces in it.
+    ! xclip -o -selection clipboard -t TARGETS | grep -Ei 'html|markdown|opendocument|rich' >&2 \
+        || fail "the copied message is offered in the rich formats above"
     xclip -o -selection clipboard
+}
+# Closing a window through its frame: a window manager's close request, or
+# Alt+F4 where Wine draws the frame. Without either there is no close box.
+closable() { [ -n "${E2E_WM:-}" ] || [ "${E2E_WRAPPER:-}" = wine ]; }
+close_window() {
+    if [ -n "${E2E_WM:-}" ]; then
+        wmctrl -i -c "$1"
+        sleep 0.5
+    else
+        keys "$1" alt+F4
+    fi
 }
 expect() {
     local got
@@ -65,7 +122,7 @@ trap 'kill $pid 2>/dev/null || true; rm -rf "$scratch"' EXIT
 
 helpwin=$(window '^ΒΟΗΘΕΙΑ$')
 [ -n "$helpwin" ] || fail "the help window did not open"
-client_area "$helpwin" 473 566
+measure_frame "$helpwin"
 shot help
 click "$helpwin" 228 528  # OK
 main=$(window 'ΣΗΜΑΤΟΠΛΕΚΤΗΣ')
@@ -76,6 +133,16 @@ gone '^ΒΟΗΘΕΙΑ$' || fail "the help window stayed open"
 
 click "$main" $alpha; click "$main" $beta; click "$main" $separator
 expect ' . - / - . . . //'
+
+# No close box loses the message: the keyboard window's asks Έξοδος's question.
+if closable; then
+    close_window "$main"
+    box=$(window '^ΕΞΟΔΟΣ$')
+    [ -n "$box" ] || fail "closing the keyboard window did not ask first"
+    keys "$box" Escape
+    gone '^ΕΞΟΔΟΣ$' || fail "the exit question stayed open"
+    expect ' . - / - . . . //'
+fi
 
 # A blank key asks for its name once; named, it asks no more.
 click "$main" $custom_top
@@ -93,8 +160,13 @@ expect ' . - / - . . . //y'
 click "$main" $help
 helpwin=$(window '^ΒΟΗΘΕΙΑ$')
 gone 'ΣΗΜΑΤΟΠΛΕΚΤΗΣ' || fail "the keyboard window stayed open beside the help"
-keys "$helpwin" Return
+if closable; then
+    close_window "$helpwin"  # brings the keyboard window back, as OK does
+else
+    keys "$helpwin" Return
+fi
 main=$(window 'ΣΗΜΑΤΟΠΛΕΚΤΗΣ')
+[ -n "$main" ] || fail "the keyboard window did not come back"
 client_area "$main" 800 654
 expect ' . - / - . . . //y'
 
@@ -108,14 +180,32 @@ click "$main" $beta_code; keys "$main" Z
 click "$main" $alpha; click "$main" $beta
 expect 'Z'
 
-# Esc is the exit command; confirmed, the program ends at once.
-keys "$main" Escape
+# Esc is the exit command, and so is the close box; confirmed, the program
+# ends at once.
+if closable; then
+    close_window "$main"
+else
+    keys "$main" Escape
+fi
 box=$(window '^ΕΞΟΔΟΣ$')
-[ -n "$box" ] || fail "Esc did not ask to exit"
+[ -n "$box" ] || fail "no exit question"
 keys "$box" Return
-status=0
-timeout 5 tail --pid=$pid -f /dev/null || fail "the program did not end after exit"
-wait $pid || status=$?
-[ $status -eq 0 ] || fail "exit status $status"
+ended() {
+    local status=0
+    timeout 5 tail --pid=$pid -f /dev/null || fail "the program did not end $1"
+    wait $pid || status=$?
+    [ $status -eq 0 ] || fail "exit status $status $1"
+    echo "ok: exit status 0 $1"
+}
+ended "after the exit question"
+
+# At the very start, with no message yet, the help window's close box ends it.
+if closable; then
+    ${E2E_WRAPPER:-} "$program" &
+    pid=$!
+    helpwin=$(window '^ΒΟΗΘΕΙΑ$')
+    [ -n "$helpwin" ] || fail "the help window did not open"
+    close_window "$helpwin"
+    ended "after the help window was closed at the start"
+fi
 trap 'rm -rf "$scratch"' EXIT
-echo "ok: exit status 0"

@@ -10,8 +10,6 @@
 
 namespace ui {
 
-using namespace Qt::StringLiterals;
-
 Placement placement(const DesignedWindow& window, QMargins frame, QRect available)
 {
     const QSize edges(frame.left() + frame.right(), frame.top() + frame.bottom());
@@ -53,14 +51,10 @@ void apply(DesignedWindow& window, QMargins frame)
 {
     const Placement p = placement(window, frame, window.screen()->availableGeometry());
     window.setScale(p.scale);
-    // A window's position is its frame's. Qt's X11 backend, though, counts a
-    // known frame twice when it moves a window (seen under openbox, 20 pixels
-    // low), and puts the frame right when given the frame's corner as the
-    // client area's.
-    if (QGuiApplication::platformName() == u"xcb"_s)
-        window.setGeometry(QRect(p.frame.topLeft(), window.size()));
-    else
-        window.move(p.frame.topLeft());
+    // Placed by its client area, which every platform puts exactly where it
+    // is asked to: moved by its frame, Qt's X11 backend counts a frame it
+    // already knows twice (seen under openbox, 20 pixels low).
+    window.setGeometry(QRect(p.frame.topLeft() + QPoint(frame.left(), frame.top()), window.size()));
 }
 
 // A window manager's frame is known only once the window is on screen:

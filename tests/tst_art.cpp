@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -83,6 +84,29 @@ void TestArt::icon()
 
     // The lily is symmetric about the middle of the icon.
     QCOMPARE(png, png.mirrored(true, false));
+
+    // The program file's icon keeps the designed image whole, first, and adds
+    // the same lily at the sizes a scaled desktop asks for, each read back as
+    // that lily: black, mostly opaque where the designed one is.
+    const QByteArray program = readArt(QStringLiteral("program.ico"));
+    QCOMPARE(le16(program, 4), 4);
+    QCOMPARE(program.mid(6, 16).left(12), ico.mid(6, 12));
+    QCOMPARE(program.mid(int(le32(program, 18)), 744), ico.mid(22, 744));
+    const QImage designed = png.convertToFormat(QImage::Format_ARGB32);
+    QImageReader reader(QStringLiteral(ART_DIR "/program.ico"), "ico");
+    QCOMPARE(reader.imageCount(), 4);
+    int entry = 0;
+    for (int size : {48, 64, 256}) {
+        QVERIFY(reader.jumpToImage(++entry));
+        const QImage image = reader.read();
+        QCOMPARE(image.size(), QSize(size, size));
+        const QImage small = image.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int differ = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                differ += (qAlpha(small.pixel(x, y)) >= 128) != (qAlpha(designed.pixel(x, y)) == 255);
+        QVERIFY2(differ <= 40, qPrintable(QString::number(differ)));
+    }
 }
 
 void TestArt::helpPicture()
@@ -151,7 +175,7 @@ void TestArt::drawartRedrawsTheShippedFiles()
     QCOMPARE(drawart.exitStatus(), QProcess::NormalExit);
     QCOMPARE(drawart.exitCode(), 0);
 
-    for (const char* name : {"icon.ico", "icon-32.png", "icon.svg", "help.gif"}) {
+    for (const char* name : {"icon.ico", "icon-32.png", "icon.svg", "help.gif", "program.ico"}) {
         QFile fresh(out.filePath(QLatin1String(name)));
         QVERIFY2(fresh.open(QIODevice::ReadOnly), name);
         const QByteArray shipped = readArt(QLatin1String(name));

@@ -55,6 +55,12 @@ file "$program" | grep -q '(GUI)' || fail "the program would open a console wind
 resources=$(wrestool -l "$program")
 [ "$(grep -c 'type=group_icon' <<<"$resources")" = 1 ] || fail "the program has not one icon group: $resources"
 grep -q 'type=version' <<<"$resources" || fail "the program has no version resource"
+# The designed image, and the lily at the sizes a scaled desktop picks.
+wrestool -x --type=group_icon "$program" >"$scratch/program.ico"
+sizes=$(icotool -l "$scratch/program.ico" | grep -o 'width=[0-9]*' | tr '\n' ' ')
+[ "$sizes" = "width=32 width=48 width=64 width=256 " ] || fail "the program's icon holds $sizes"
+wine reg query "$uninstall_key" /v EstimatedSize 2>/dev/null | grep -q REG_DWORD \
+    || fail "the list of installed programs shows no size"
 wine reg query "$uninstall_key" /v UninstallString >/dev/null 2>&1 \
     || fail "the uninstaller is not listed among the installed programs"
 echo "ok: installed, with a Start-menu shortcut and a listed uninstaller"

@@ -2,10 +2,12 @@
 //
 //     drawart OUTPUT_DIR
 //
-// writes icon.ico, icon-32.png, icon.svg and help.gif.  Nothing depends on the clock, the screen
+// writes icon.ico, icon-32.png, icon.svg, help.gif and program.ico, the program file's icon: the
+// designed image and the same lily drawn anew at 48, 64 and 256 pixels.  Nothing depends on the clock, the screen
 // or the installed fonts' matching rules (the lettering is read straight from the DejaVu file),
 // so a second run gives the same bytes and the shipped files can be checked against a fresh run.
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDataStream>
 #include <QDir>
@@ -131,21 +133,42 @@ constexpr std::array<QRgb, 16> vgaPalette = {
     0x808080, 0xff0000, 0x00ff00, 0xffff00, 0x0000ff, 0xff00ff, 0x00ffff, 0xffffff,
 };
 
-// A one-image, 16-colour ICO, the form every Windows version reads.
-QByteArray icoFile(const QImage& icon)
+// One image of an ICO file: its directory entry's fields and its bytes.
+struct IcoImage {
+    int size;
+    quint8 colours;  // 0 for more than 256
+    quint16 bitCount;
+    QByteArray bytes;
+};
+
+QByteArray icoFile(const std::vector<IcoImage>& images)
+{
+    QByteArray out;
+    QDataStream put(&out, QIODevice::WriteOnly);
+    put.setByteOrder(QDataStream::LittleEndian);
+    // ICONDIR, then an ICONDIRENTRY an image; a size of 256 is written as 0.
+    put << quint16(0) << quint16(1) << quint16(images.size());
+    quint32 offset = 6 + 16 * images.size();
+    for (const IcoImage& image : images) {
+        put << quint8(image.size % 256) << quint8(image.size % 256) << image.colours << quint8(0);
+        put << quint16(1) << image.bitCount << quint32(image.bytes.size()) << offset;
+        offset += image.bytes.size();
+    }
+    for (const IcoImage& image : images)
+        put.writeRawData(image.bytes.constData(), int(image.bytes.size()));
+    return out;
+}
+
+// The designed image: 16 colours, the form every Windows version reads.
+IcoImage designedIcoImage(const QImage& icon)
 {
     constexpr int rowBytes = iconSize / 2;      // 4 bits a pixel
     constexpr int maskRowBytes = iconSize / 8;  // 1 bit a pixel, already a multiple of 4
     constexpr int pixelBytes = (rowBytes + maskRowBytes) * iconSize;
-    constexpr int dibBytes = 40 + 16 * 4 + pixelBytes;
 
     QByteArray out;
     QDataStream put(&out, QIODevice::WriteOnly);
     put.setByteOrder(QDataStream::LittleEndian);
-    // ICONDIR and its single ICONDIRENTRY
-    put << quint16(0) << quint16(1) << quint16(1);
-    put << quint8(iconSize) << quint8(iconSize) << quint8(16) << quint8(0);
-    put << quint16(1) << quint16(4) << quint32(dibBytes) << quint32(6 + 16);
     // BITMAPINFOHEADER; the height counts the colour plane and the mask together
     put << quint32(40) << qint32(iconSize) << qint32(2 * iconSize) << quint16(1) << quint16(4);
     put << quint32(0) << quint32(pixelBytes) << qint32(0) << qint32(0) << quint32(0) << quint32(0);
@@ -164,7 +187,51 @@ QByteArray icoFile(const QImage& icon)
             put << bits;
         }
     }
-    return out;
+    return {iconSize, 16, 4, out};
+}
+
+// The lily drawn anew at a larger size, with smooth edges in its alpha:
+// what Explorer, the Start menu and the taskbar pick at 125 % to 200 %.
+QImage smoothIcon(int size)
+{
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillPath(lilyPath(QTransform::fromScale(size / 100.0, size / 100.0)), Qt::black);
+    return icon;
+}
+
+// 32 bits a pixel, alpha included, bottom row first, and the AND mask
+// Windows still expects after it (all clear: the alpha decides).
+IcoImage alphaIcoImage(int size)
+{
+    const QImage icon = smoothIcon(size);
+    const int maskRowBytes = (size / 8 + 3) / 4 * 4;
+    QByteArray out;
+    QDataStream put(&out, QIODevice::WriteOnly);
+    put.setByteOrder(QDataStream::LittleEndian);
+    put << quint32(40) << qint32(size) << qint32(2 * size) << quint16(1) << quint16(32);
+    put << quint32(0) << quint32(size * size * 4 + maskRowBytes * size) << qint32(0) << qint32(0) << quint32(0)
+        << quint32(0);
+    for (int y = size - 1; y >= 0; --y)
+        for (int x = 0; x < size; ++x) {
+            const QRgb c = icon.pixel(x, y);
+            put << quint8(qBlue(c)) << quint8(qGreen(c)) << quint8(qRed(c)) << quint8(qAlpha(c));
+        }
+    for (int i = 0; i < maskRowBytes * size; ++i)
+        put << quint8(0);
+    return {size, 0, 32, out};
+}
+
+// The largest as PNG, as Windows keeps its 256-pixel icons.
+IcoImage pngIcoImage(int size)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    smoothIcon(size).save(&buffer, "PNG");
+    return {size, 0, 32, png};
 }
 
 QByteArray svgFile()
@@ -510,7 +577,9 @@ int main(int argc, char* argv[])
             black += qAlpha(icon.pixel(x, y)) != 0;
 
     const bool ok = out.mkpath(QStringLiteral("."))
-        && writeFile(out.filePath(QStringLiteral("icon.ico")), icoFile(icon))
+        && writeFile(out.filePath(QStringLiteral("icon.ico")), icoFile({designedIcoImage(icon)}))
+        && writeFile(out.filePath(QStringLiteral("program.ico")),
+                     icoFile({designedIcoImage(icon), alphaIcoImage(48), alphaIcoImage(64), pngIcoImage(256)}))
         && icon.save(out.filePath(QStringLiteral("icon-32.png")), "PNG")
         && writeFile(out.filePath(QStringLiteral("icon.svg")), svgFile())
         && writeFile(out.filePath(QStringLiteral("help.gif")), gifFile(helpPicture(mottoFont, scrollFont)));

@@ -66,6 +66,9 @@ constexpr int presses = 200;  // timed steps per arm and size
 struct NoPrompts : keyboard::Prompts {
     bool confirm(const QString&, const QString&) override { fail("a press asked for a confirmation"); }
     QString askName(const QString&, const QString&, const QString&) override { fail("a press asked for a name"); }
+    std::optional<QString> askText(const Writer&) override { return text; }
+    void showReading(const model::Reading&) override { fail("a press showed a reading"); }
+    QString text;  // what the write box is given
 };
 
 // Counts the paints of a text field's viewport, so that a step which never

@@ -6,10 +6,14 @@
 #include <QStringList>
 #include <QTest>
 #include <deque>
+#include <optional>
+#include <vector>
 
 struct ScriptedPrompts : keyboard::Prompts {
     std::deque<bool> confirmations;
     std::deque<QString> names;
+    std::deque<std::optional<QString>> texts;  // what the write box is given, or Cancel
+    std::vector<model::Reading> readings;       // what the read box showed
     QStringList asked;  // "title|prompt" of every question, in order
 
     bool confirm(const QString& title, const QString& prompt) override
@@ -35,4 +39,20 @@ struct ScriptedPrompts : keyboard::Prompts {
         names.pop_front();
         return answer;
     }
+
+    std::optional<QString> askText(const Writer& write) override
+    {
+        asked << u"ΚΩΔΙΚΟΠΟΙΗΣΗ"_qs;
+        if (texts.empty()) {
+            QTest::qFail("an unexpected text was asked", __FILE__, __LINE__);
+            return {};
+        }
+        const std::optional<QString> answer = texts.front();
+        texts.pop_front();
+        if (answer)
+            write(*answer);  // the preview, as the box shows it while typing
+        return answer;
+    }
+
+    void showReading(const model::Reading& reading) override { readings.push_back(reading); }
 };

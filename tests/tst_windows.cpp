@@ -3,6 +3,7 @@
 
 #include "keyboard/keybutton.h"
 #include "scriptedprompts.h"
+#include "model/codebook.h"
 #include "ui/greek.h"
 #include "ui/helpwindow.h"
 #include "ui/mainwindow.h"
@@ -76,13 +77,16 @@ QStringList contextMenuOf(QWidget* field)
     return entries;
 }
 
-// Runs `answer` on the modal box as soon as it is open.
+// Runs `answer` on the modal box as soon as it is open; a box a failed
+// answer left open is closed, so that the test goes on.
 void whenModal(std::function<void(QWidget*)> answer)
 {
     QTimer::singleShot(0, [answer] {
         QWidget* box = QApplication::activeModalWidget();
         QVERIFY(box);
         answer(box);
+        if (QApplication::activeModalWidget() == box)
+            box->close();
     });
 }
 
@@ -295,7 +299,9 @@ private slots:
         const QStringList greek{u"&Αναίρεση"_s,   u"Α&κύρωση αναίρεσης"_s, u"Απο&κοπή"_s,    u"Α&ντιγραφή"_s,
                                 u"Ε&πικόλληση"_s, u"Διαγραφή"_s,           u"Επιλογή όλων"_s};
         QCOMPARE(contextMenuOf(w->Text1[0]), greek);
-        QCOMPARE(contextMenuOf(w->Text3->viewport()), greek);
+        const QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s, u"Αποκωδικοποίηση μηνύματος…"_s,
+                                     u"Αντιγραφή πίνακα κωδικών"_s};
+        QCOMPARE(contextMenuOf(w->Text3->viewport()), greek + wholeTexts);
 
         // Presses and typing share one history, backwards and forwards.
         w->Text3->setFocus();
@@ -332,6 +338,40 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), u" -   - . /"_s);
     }
 
+    void wholeTextsFromAnywhereInTheWindow()
+    {
+        // Write: appended at the end as one step, whatever has the focus.
+        w->Text3->setPlainText(u"ab"_s);
+        prompts.texts = {u"Καλή επιτυχία"_s, std::nullopt};
+        QTest::keyClick(w->Text1[5], Qt::Key_T, Qt::ControlModifier);
+        const QString written = u"ab - . - / . - / . - . . / . . . . // . / . - - . / . . / - / - . - - / - - - - / . . / . - /"_s;
+        QCOMPARE(w->Text3->toPlainText(), written);
+        QTest::keyClick(w->letterKeys[3], Qt::Key_T, Qt::ControlModifier);  // Cancel: nothing
+        QCOMPARE(w->Text3->toPlainText(), written);
+        QVERIFY(prompts.texts.empty());
+
+        // Read: in the codes as they are now, from a key.
+        w->Text1[0]->setText(u"@"_s);  // Α now reads as unread Morse
+        QTest::keyClick(w->letterKeys[0], Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(prompts.readings.size(), 1u);
+        QString read;
+        for (const model::Piece& piece : prompts.readings.back().pieces)
+            read += piece.kind == model::Piece::Kind::Unread ? u'[' + piece.text + u']' : piece.text;
+        QCOMPARE(read, u"[ab]Κ[ .]ΤΛΗ ΕΠΙΤΥΧΙ[ .]Τ"_s);  // the shortest stretches left unread
+
+        // The key table: plain and rich, every space of a code kept.
+        QTest::keyClick(w->Text3, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        const QMimeData* table = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(table->text().startsWith(u"Α\t@\nΒ\t - . . . /\nΓ\t -   - . /\n"_s));
+        QVERIFY(table->text().endsWith(u"Ω\t . - - /\n/\t/\n"_s));
+        QVERIFY(table->html().contains(u"&nbsp;-&nbsp;&nbsp;&nbsp;-&nbsp;.&nbsp;/"_s));
+
+        // Undo takes back the whole text in one step.
+        w->Text3->setFocus();
+        QTest::keyClick(w->Text3, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->Text3->toPlainText(), u"ab"_s);
+    }
+
     void realBoxesSpeakGreekAndAnswerTheKeyboard()
     {
         ui::QtPrompts real;
@@ -352,6 +392,42 @@ private slots:
         // The real naming box and clear box, through the keys that open them.
         ui::MainWindow window(real, [] {});
         window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        // The real write box: a preview as the text is typed, the characters
+        // without a key named, Enter a line break, Ctrl+Enter OK.
+        whenModal([](QWidget* box) {
+            QCOMPARE(box->windowTitle(), u"ΚΩΔΙΚΟΠΟΙΗΣΗ"_s);
+            const auto fields = box->findChildren<QPlainTextEdit*>();
+            QCOMPARE(fields.size(), 2);
+            QTRY_COMPARE(QApplication::focusWidget(), fields[0]);
+            const auto type = [](const QString& text) {
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, text, Qt::NoModifier);
+            };
+            type(u"αβ!"_s);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            type(u"ε"_s);
+            QCOMPARE(fields[1]->toPlainText(), u" . - / - . . . /\n . /"_s);
+            QVERIFY(box->findChildren<QLabel*>().last()->text().endsWith(u"«!»"_s));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        });
+        QTest::keyClick(window.Text1[0], Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(window.Text3->toPlainText(), u" . - / - . . . /\n . /"_s);
+
+        // The real read box: the reading in a field that has the focus; Enter closes it.
+        window.activateWindow();  // the box gave it back, as the desktop would
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        whenModal([](QWidget* box) {
+            QCOMPARE(box->windowTitle(), u"ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ"_s);
+            QTRY_VERIFY(qobject_cast<QPlainTextEdit*>(QApplication::focusWidget()));
+            auto* field = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
+            QVERIFY(field->isReadOnly());
+            QCOMPARE(field->toPlainText(), u"ΑΒ\nΕ"_s);
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+        QTest::keyClick(window.Text3, Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(!QApplication::activeModalWidget());
         const QString name = QString(40'000, u'ω') + u"&"_s;  // past the line's usual limit
         whenModal([name](QWidget* widget) {
             auto* dialog = qobject_cast<QInputDialog*>(widget);

@@ -3,7 +3,10 @@
 #include "keybutton.h"
 #include "prompts.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -90,6 +93,40 @@ void Keyboard::Command4_Click()
                           u"απλώς ξανατρέξε το πρόγραμμα."_s))
         return;
     controls_.separatorKey->setCaption(controls_.separatorField->text());
+}
+
+std::vector<model::Key> Keyboard::keys() const
+{
+    std::vector<model::Key> keys;
+    keys.reserve(model::slotCount);
+    for (int i = 0; i < model::letterCount; ++i)
+        keys.push_back({model::Key::Kind::Letter, controls_.letterKeys[i]->caption(), controls_.letterFields[i]->text()});
+    keys.push_back({model::Key::Kind::Separator, controls_.separatorKey->caption(), controls_.separatorField->text()});
+    for (int k = 0; k < model::customCount; ++k)
+        keys.push_back({model::Key::Kind::Custom, controls_.customKeys[k]->caption(), controls_.customFields[k]->text()});
+    return keys;
+}
+
+void Keyboard::writeText()
+{
+    const std::vector<model::Key> table = keys();
+    const auto write = [&table](const QString& text) { return model::encodeText(text, table); };
+    if (const std::optional<QString> text = prompts_.askText(write))
+        appendCode(*controls_.message, write(*text).codes);
+}
+
+void Keyboard::readMessage()
+{
+    prompts_.showReading(model::readMessage(controls_.message->toPlainText(), keys()));
+}
+
+void Keyboard::copyKeyTable()
+{
+    const std::vector<model::Key> table = keys();
+    auto* data = new QMimeData;
+    data->setText(model::keyTablePlain(table));
+    data->setHtml(model::keyTableHtml(table));
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void Keyboard::Command32_Click()

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "model/codebook.h"
 #include "model/slots.h"
 
 #include <QObject>
 #include <array>
 #include <functional>
+#include <vector>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -45,6 +47,15 @@ public:
     void Command3_Click();       // clear
     void Command4_Click();       // save
     void Command32_Click();      // exit
+
+    // Beyond the keys, for whole texts: all three read the controls as they
+    // stand, as a press does.
+    void writeText();     // a text typed at once, appended as its codes
+    void readMessage();   // the message read back into the keys
+    void copyKeyTable();  // the keys and their codes, to hand out with a message
+
+    // Every key with its name and code, in keyboard order.
+    std::vector<model::Key> keys() const;
 
 private:
     Controls controls_;

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "model/codebook.h"
+
 #include <QString>
+#include <functional>
+#include <optional>
+#include <span>
 
 namespace keyboard {
 
@@ -15,6 +20,14 @@ public:
 
     // A one-line input box; the typed text, or "" when cancelled.
     virtual QString askName(const QString& prompt, const QString& title, const QString& initial) = 0;
+
+    // A box for a whole text, showing what `write` makes of it as it is
+    // typed; the text on OK, nothing on Cancel.
+    using Writer = std::function<model::Encoding(const QString&)>;
+    virtual std::optional<QString> askText(const Writer& write) = 0;
+
+    // A box showing the message as read back into the keys.
+    virtual void showReading(const model::Reading& reading) = 0;
 };
 
 }  // namespace keyboard

@@ -2,18 +2,21 @@
 
 #include "art.h"
 #include "keyboard/keybutton.h"
-#include "messagefield.h"
+#include "plaintextfield.h"
 #include "texts.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace ui {
@@ -141,7 +144,7 @@ QWidget* makeControl(const Control& c, QWidget* parent)
         return field;
     }
     case Kind::Message: {
-        auto* message = new MessageField(parent);
+        auto* message = new PlainTextField(parent);
         message->setTabChangesFocus(true);
         message->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         message->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -173,7 +176,8 @@ MainWindow::MainWindow(keyboard::Prompts& prompts, std::function<void()> endProg
     setWindowIcon(programIcon());
     build();
 
-    new keyboard::Keyboard(controls(), prompts, std::move(endProgram), this);
+    auto* keyboard = new keyboard::Keyboard(controls(), prompts, std::move(endProgram), this);
+    addTextCommands(*keyboard);
 
     // Esc anywhere in the window presses the exit command, as a cancel button would.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -219,6 +223,39 @@ void MainWindow::build()
     Text2 = field(u"Text2"_s);
     Text3 = findChild<QPlainTextEdit*>(u"Text3"_s);
     Label1 = findChild<QLabel*>(u"Label1"_s);
+}
+
+void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
+{
+    // Shortcuts of the whole window, wherever the focus is in it, and the
+    // same commands at the foot of the message's context menu.
+    const struct {
+        QString text;
+        QKeySequence keys;
+        void (keyboard::Keyboard::*command)();
+    } commands[] = {
+        {u"Κωδικοποίηση κειμένου…"_s, QKeySequence(Qt::CTRL | Qt::Key_T), &keyboard::Keyboard::writeText},
+        {u"Αποκωδικοποίηση μηνύματος…"_s, QKeySequence(Qt::CTRL | Qt::Key_R), &keyboard::Keyboard::readMessage},
+        {u"Αντιγραφή πίνακα κωδικών"_s, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+         &keyboard::Keyboard::copyKeyTable},
+    };
+    for (const auto& c : commands) {
+        auto* action = new QAction(c.text, this);
+        action->setShortcut(c.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, &keyboard, c.command);
+        addAction(action);
+    }
+    Text3->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Text3, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        const std::unique_ptr<QMenu> menu(Text3->createStandardContextMenu(at));
+        menu->addSeparator();
+        menu->addActions(actions());
+        menu->exec(Text3->viewport()->mapToGlobal(at));
+    });
+    // Found without the manual: a grey hint while the message is empty,
+    // which is no text, so it never reaches a copy or a reading.
+    Text3->setPlaceholderText(u"Εδώ γράφουν τα πλήκτρα · δεξί κλικ για περισσότερα"_s);
 }
 
 void MainWindow::scaleChanged()

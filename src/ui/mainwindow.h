@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace keyboard {
 class KeyButton;
+class Keyboard;
 class Prompts;
 }  // namespace keyboard
 
@@ -44,6 +45,7 @@ protected:
 
 private:
     void build();
+    void addTextCommands(keyboard::Keyboard& keyboard);
     keyboard::Controls controls() const;
 };
 

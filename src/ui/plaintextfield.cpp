@@ -1,11 +1,11 @@
-#include "messagefield.h"
+#include "plaintextfield.h"
 
 #include <QMimeData>
 #include <QTextCursor>
 
 namespace ui {
 
-QMimeData* MessageField::createMimeDataFromSelection() const
+QMimeData* PlainTextField::createMimeDataFromSelection() const
 {
     // The selection as it stands: no-break spaces, combining marks and all.
     // Only the document's own paragraph and line separators become line

@@ -1,0 +1,308 @@
+#include "codebook.h"
+
+#include <QSet>
+#include <algorithm>
+#include <cstdint>
+
+using namespace Qt::StringLiterals;
+
+namespace model {
+
+namespace {
+
+// A caption of spaces only shows nothing on the key, so it is no name either.
+bool isBlank(const QString& name) { return name.trimmed().isEmpty(); }
+
+char32_t codePointAt(QStringView s, qsizetype i, qsizetype& size)
+{
+    if (i + 1 < s.size() && s[i].isHighSurrogate() && s[i + 1].isLowSurrogate()) {
+        size = 2;
+        return QChar::surrogateToUcs4(s[i], s[i + 1]);
+    }
+    size = 1;
+    return s[i].unicode();
+}
+
+// What a character stands for on the keyboard: accents, dialytika and case
+// go, so "ά", "Ά" and "α" are all Α, and "ς" upper-cases to Σ.
+QString fold(QStringView s)
+{
+    const QString decomposed = s.toString().normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(decomposed.size());
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < decomposed.size(); i += size) {
+        if (!QChar::isMark(codePointAt(decomposed, i, size)))
+            out += QStringView(decomposed).sliced(i, size);
+    }
+    return out.toUpper();
+}
+
+// A typed character: one code point with the marks that follow it, so that a
+// decomposed "ά" is one letter and an unknown "é" is reported whole.
+// "\r\n" is one line break.
+qsizetype unitLength(QStringView text, qsizetype i)
+{
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+        return 2;
+    qsizetype size = 0;
+    qsizetype end = i;
+    codePointAt(text, i, size);
+    end += size;
+    while (end < text.size() && QChar::isMark(codePointAt(text, end, size)))
+        end += size;
+    return end - i;
+}
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+}  // namespace
+
+// A key with an empty code is no key for a text, whatever its kind: it would
+// swallow the character without a trace. A custom key without a code thus
+// leaves its text to the letters ("ΟΥ" still writes Ο and Υ), and a letter or
+// space without a code is reported like any character with no key.
+Encoding encodeText(QStringView text, std::span<const Key> keys)
+{
+    struct Custom {
+        QString folded;
+        const QString* code;
+    };
+    std::vector<Custom> customs;
+    std::vector<std::pair<QString, const QString*>> letters;
+    const QString* separator = nullptr;
+    for (const Key& key : keys) {
+        if (key.code.isEmpty())
+            continue;
+        if (key.kind == Key::Kind::Letter)
+            letters.emplace_back(fold(key.name), &key.code);
+        else if (key.kind == Key::Kind::Separator)
+            separator = &key.code;
+        else if (!isBlank(key.name))
+            customs.push_back({fold(key.name), &key.code});
+    }
+
+    // The folded text, and where each typed character starts in it and in the
+    // text, so that a custom name can span several characters.
+    QString folded;
+    std::vector<qsizetype> starts, foldedStarts;
+    for (qsizetype i = 0, size = 0; i < text.size(); i += size) {
+        size = unitLength(text, i);
+        starts.push_back(i);
+        foldedStarts.push_back(folded.size());
+        folded += isLineBreak(text[i]) ? u"\n"_s : fold(text.sliced(i, size));
+    }
+    starts.push_back(text.size());
+    foldedStarts.push_back(folded.size());
+
+    Encoding result;
+    QSet<QString> reported;
+    const std::size_t count = starts.size() - 1;
+    for (std::size_t u = 0; u < count;) {
+        const QStringView typed = text.sliced(starts[u], starts[u + 1] - starts[u]);
+        const QStringView here = QStringView(folded).sliced(foldedStarts[u]);
+
+        // The longest custom name written here, if it ends where a character does.
+        const Custom* best = nullptr;
+        std::size_t bestEnd = u;
+        for (const Custom& custom : customs) {
+            if (!here.startsWith(custom.folded) || (best && custom.folded.size() <= best->folded.size()))
+                continue;
+            const qsizetype target = foldedStarts[u] + custom.folded.size();
+            const auto end = std::lower_bound(foldedStarts.begin() + qsizetype(u), foldedStarts.end(), target);
+            if (end != foldedStarts.end() && *end == target) {
+                best = &custom;
+                bestEnd = std::size_t(end - foldedStarts.begin());
+            }
+        }
+        if (best) {
+            result.codes += *best->code;
+            u = bestEnd;
+            continue;
+        }
+
+        const QChar first = typed.front();
+        const QStringView letter = here.first(foldedStarts[u + 1] - foldedStarts[u]);
+        const auto key = std::find_if(letters.begin(), letters.end(), [&](const auto& l) { return l.first == letter; });
+        if (isLineBreak(first))
+            result.codes += u'\n';
+        else if (first.category() == QChar::Separator_Space && separator)
+            result.codes += *separator;
+        else if (key != letters.end())
+            result.codes += *key->second;
+        else if (!reported.contains(typed.toString())) {
+            reported.insert(typed.toString());
+            result.missing.append(typed.toString());
+        }
+        ++u;
+    }
+    return result;
+}
+
+namespace {
+
+// The non-empty codes, letter by letter, so that every code that starts at a
+// place in the message is found in one walk from there.
+class Trie {
+public:
+    explicit Trie(std::span<const Key> keys)
+    {
+        nodes.emplace_back();
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            if (keys[k].code.isEmpty())
+                continue;  // it would match everywhere and read nothing
+            int node = 0;
+            for (const QChar c : keys[k].code) {
+                int next = child(node, c.unicode());
+                if (next < 0) {
+                    next = int(nodes.size());
+                    nodes[node].children.emplace_back(c.unicode(), next);
+                    nodes.emplace_back();
+                }
+                node = next;
+            }
+            nodes[node].keys.push_back(int(k));
+        }
+    }
+
+    int child(int node, char16_t c) const
+    {
+        for (const auto& [letter, next] : nodes[node].children) {
+            if (letter == c)
+                return next;
+        }
+        return -1;
+    }
+    const std::vector<int>& keysAt(int node) const { return nodes[node].keys; }
+
+private:
+    struct Node {
+        std::vector<std::pair<char16_t, int>> children;
+        std::vector<int> keys;  // more than one when keys share a code
+    };
+    std::vector<Node> nodes;
+};
+
+constexpr int unread = -1;
+constexpr int lineBreak = -2;
+
+}  // namespace
+
+// From the end of the message back to its start, each place keeps the least
+// unread characters of any reading of the rest, how many readings reach it
+// (1, or 2 for "more than one"), and the step the reading shown takes.
+// Of equally good steps the last one weighed is shown: a key over a line
+// break over unread, the longer code over the shorter, the earlier key of a
+// shared code.
+Reading readMessage(QStringView message, std::span<const Key> keys)
+{
+    const Trie trie(keys);
+    const qsizetype n = message.size();
+    std::vector<qsizetype> cost(std::size_t(n) + 1, 0);
+    std::vector<std::uint8_t> ways(std::size_t(n) + 1, 1);
+    std::vector<int> step(std::size_t(n) + 1, unread);
+
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        qsizetype best = cost[i + 1] + 1;
+        int bestWays = ways[i + 1];
+        int bestStep = unread;
+        const auto weigh = [&](qsizetype c, int w, int s) {
+            if (c < best) {
+                best = c;
+                bestWays = w;
+            } else if (c == best) {
+                bestWays = std::min(2, bestWays + w);
+            } else {
+                return;
+            }
+            bestStep = s;
+        };
+        if (message[i] == u'\n')
+            weigh(cost[i + 1], ways[i + 1], lineBreak);
+        int node = 0;
+        for (qsizetype j = i; j < n && (node = trie.child(node, message[j].unicode())) >= 0; ++j) {
+            const std::vector<int>& ending = trie.keysAt(node);
+            for (auto k = ending.rbegin(); k != ending.rend(); ++k)
+                weigh(cost[j + 1], ways[j + 1], *k);
+        }
+        cost[i] = best;
+        ways[i] = std::uint8_t(bestWays);
+        step[i] = bestStep;
+    }
+
+    Reading reading;
+    reading.ambiguous = ways[0] > 1;
+    for (qsizetype i = 0; i < n;) {
+        if (step[i] == lineBreak) {
+            reading.pieces.push_back({Piece::Kind::LineBreak, u"\n"_s});
+            ++i;
+        } else if (step[i] == unread) {
+            if (reading.pieces.empty() || reading.pieces.back().kind != Piece::Kind::Unread)
+                reading.pieces.push_back({Piece::Kind::Unread, {}});
+            reading.pieces.back().text += message[i];
+            ++i;
+        } else {
+            const Key& key = keys[std::size_t(step[i])];
+            // The separator reads as a space whatever its caption: a space is what it stands for in a text.
+            const bool separator = key.kind == Key::Kind::Separator;
+            const bool unnamed = key.kind != Key::Kind::Letter && isBlank(key.name);
+            reading.pieces.push_back({Piece::Kind::Key,
+                                      separator     ? u" "_s
+                                          : unnamed ? QString()
+                                                    : key.name,
+                                      step[i], unnamed});
+            i += key.code.size();
+        }
+    }
+    return reading;
+}
+
+QString keyTableName(std::span<const Key> keys, std::size_t index)
+{
+    const Key& key = keys[index];
+    if (key.kind == Key::Kind::Letter || !isBlank(key.name))
+        return key.name;
+    if (key.kind == Key::Kind::Separator)
+        return u"διαχωριστικό"_s;
+    const auto number = std::count_if(keys.begin(), keys.begin() + qsizetype(index) + 1,
+                                      [](const Key& k) { return k.kind == Key::Kind::Custom; });
+    return u"πλήκτρο %1"_s.arg(number);
+}
+
+QString keyTablePlain(std::span<const Key> keys)
+{
+    QString out;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if (!keys[k].code.isEmpty())
+            out += keyTableName(keys, k) + u'\t' + keys[k].code + u'\n';
+    }
+    return out;
+}
+
+namespace {
+
+// Word processors collapse runs of spaces in HTML, and a code is read by its
+// spaces: each one goes as a no-break space. User text is never markup.
+QString htmlCell(const QString& text)
+{
+    return u"<td style=\"font-family: Arial, 'Liberation Sans', sans-serif; font-size: 14pt; padding: 2pt 12pt 2pt 0\">"_s
+        + text.toHtmlEscaped().replace(u' ', u"&nbsp;"_s) + u"</td>"_s;
+}
+
+}  // namespace
+
+QString keyTableHtml(std::span<const Key> keys)
+{
+    QString out = u"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Σηματοπλέκτης</title></head>\n"
+                  "<body><table style=\"border-collapse: collapse\">\n"_s;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if (!keys[k].code.isEmpty())
+            out += u"<tr>"_s + htmlCell(keyTableName(keys, k)) + htmlCell(keys[k].code) + u"</tr>\n"_s;
+    }
+    return out + u"</table></body></html>\n"_s;
+}
+
+}  // namespace model

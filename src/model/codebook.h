@@ -1,0 +1,54 @@
+#pragma once
+// Whole texts through the keys: writing a text as codes, reading a message
+// back into keys, and the table of keys and codes to hand out. The caller
+// builds the table from the controls at the moment of the command; nothing
+// here keeps a copy of it.
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <span>
+#include <vector>
+
+namespace model {
+
+struct Key {
+    enum class Kind { Letter, Separator, Custom };
+    Kind kind;
+    QString name;  // the capital for a letter, the caption (maybe empty) for the others
+    QString code;
+};
+
+struct Encoding {
+    QString codes;        // what to append to the message
+    QStringList missing;  // characters with no key, as typed, each once, in order of first appearance
+};
+
+// Keys in keyboard order: the 24 letters, the separator, the 3 custom keys.
+Encoding encodeText(QStringView text, std::span<const Key> keys);
+
+struct Piece {
+    enum class Kind { Key, Unread, LineBreak };
+    Kind kind;
+    QString text;  // the key's name (a space for the separator), the unread text as it stands, or "\n"
+    int key = -1;  // index into the table, for Kind::Key
+    // A custom key or separator with no caption, or one of spaces only: the
+    // reader shows a mark of its own for it (a custom key's text is then empty).
+    bool unnamed = false;
+};
+
+struct Reading {
+    std::vector<Piece> pieces;
+    bool ambiguous = false;  // another reading as good as this one gives other pieces
+};
+
+Reading readMessage(QStringView message, std::span<const Key> keys);
+
+// The key's name as the table gives it: a key without a caption is named in words.
+QString keyTableName(std::span<const Key> keys, std::size_t index);
+
+// One row a key with a code, in keyboard order: name, then code.
+QString keyTablePlain(std::span<const Key> keys);  // "name\tcode\n" a row
+QString keyTableHtml(std::span<const Key> keys);   // a small HTML document holding one <table>
+
+}  // namespace model

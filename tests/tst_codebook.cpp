@@ -1,0 +1,150 @@
+// Whole texts through the keys: writing, reading back, and the key table.
+
+#include "model/codebook.h"
+#include "model/slots.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using model::Key;
+
+namespace {
+
+std::vector<Key> defaultKeys()
+{
+    std::vector<Key> keys;
+    for (int i = 0; i < model::letterCount; ++i)
+        keys.push_back({Key::Kind::Letter, model::letterCaption(i), model::letterCode(i)});
+    keys.push_back({Key::Kind::Separator, u"/"_s, u"/"_s});
+    keys.resize(model::slotCount, {Key::Kind::Custom, {}, {}});
+    return keys;
+}
+
+// The default codes of a text of capitals, spaces and line breaks.
+QString morse(const QString& capitals)
+{
+    QString out;
+    for (const QChar c : capitals)
+        out += c == u' ' ? u"/"_s
+            : c == u'\n' ? QString(c)
+                         : model::letterCode(int(u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ"_s.indexOf(c)));
+    return out;
+}
+
+// A reading as one line: unread stretches in brackets, unnamed keys as "#".
+QString shown(const model::Reading& r)
+{
+    QString out;
+    for (const model::Piece& p : r.pieces)
+        out += p.kind == model::Piece::Kind::Unread ? u'[' + p.text + u']' : p.unnamed ? u"#"_s : p.text;
+    return out;
+}
+
+}  // namespace
+
+class CodebookTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void foldsAccentsCaseAndFinalSigma()
+    {
+        const auto e = model::encodeText(u"άΆαώΏ ϊΐΫΰ ςσΣ α\u0301ι\u0308\u0301\nγ\r\nδ\u2028ε\u2029ζ"_s, defaultKeys());
+        QCOMPARE(e.codes, morse(u"ΑΑΑΩΩ ΙΙΥΥ ΣΣΣ ΑΙ\nΓ\nΔ\nΕ\nΖ"_s));
+        QVERIFY(e.missing.isEmpty());
+    }
+
+    void writesAndReadsTheWorkedExample()
+    {
+        const auto keys = defaultKeys();  // the custom keys have no codes: nothing reads as them
+        const model::Encoding e = model::encodeText(u"Καλή επιτυχία", keys);
+        QCOMPARE(e.codes,
+                 u" - . - / . - / . - . . / . . . . // . / . - - . / . . / - / - . - - / - - - - / . . / . - /"_s);
+        const model::Reading r = model::readMessage(e.codes, keys);
+        QCOMPARE(shown(r), u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ"_s);
+        QVERIFY(!r.ambiguous);
+    }
+
+    void customNamesWinLongestFirst()
+    {
+        auto keys = defaultKeys();
+        keys[25] = {Key::Kind::Custom, u"ΟΥΣ"_s, u"2"_s};
+        keys[26] = {Key::Kind::Custom, u"ου"_s, u"1"_s};
+        keys[27] = {Key::Kind::Custom, u"Ά"_s, u"3"_s};
+        QCOMPARE(model::encodeText(u"αούσα Ου", keys).codes, u"323/1"_s);
+        QCOMPARE(shown(model::readMessage(u"323/1", keys)), u"ΆΟΥΣΆ ου"_s);
+
+        // Without a code a custom key stands for nothing: its letters write instead.
+        keys[25].code.clear();
+        keys[27].name = u"  "_s;
+        QCOMPARE(model::encodeText(u"αούσα", keys).codes, morse(u"Α"_s) + u'1' + morse(u"ΣΑ"_s));
+        QCOMPARE(shown(model::readMessage(u"3", keys)), u"#"_s);
+    }
+
+    void reportsCharactersWithoutKeysOnce()
+    {
+        auto keys = defaultKeys();
+        keys[1].code.clear();  // Β writes nothing, so it is reported like any character with no key
+        const model::Encoding e = model::encodeText(u"Ωé!e\u0301é😀!\tβ"_s, keys);
+        QCOMPARE(e.codes, morse(u"Ω"_s));
+        QCOMPARE(e.missing, (QStringList{u"é"_s, u"!"_s, u"e\u0301"_s, u"😀"_s, u"\t"_s, u"β"_s}));
+    }
+
+    void readsAmbiguousCodes()
+    {
+        const auto read = [](QStringView message, const QString& a, const QString& b) {
+            return model::readMessage(message,
+                                      std::vector<Key>{{Key::Kind::Letter, u"Α"_s, a}, {Key::Kind::Letter, u"Β"_s, b}});
+        };
+        const model::Reading r = read(u"11", u"1"_s, u"11"_s);
+        QVERIFY(r.ambiguous);
+        QCOMPARE(shown(r), u"Β"_s);  // of equal readings the longer code is shown
+        QVERIFY(read(u"1", u"1"_s, u"1"_s).ambiguous);
+        QVERIFY(!read(u"110", u"1"_s, u"10"_s).ambiguous);
+    }
+
+    void keepsUnreadStretchesWhole()
+    {
+        const auto keys = defaultKeys();
+        // One dash too many: the least left unread is the front, and Χ reads after it.
+        QCOMPARE(shown(model::readMessage(u" . - - - - - /", keys)), u"[ . -]Χ"_s);
+        QCOMPARE(shown(model::readMessage(u"##\n"_s + morse(u"Ω"_s) + u"@\n"_s, keys)), u"[##]\nΩ[@]\n"_s);
+    }
+
+    void roundTripsARandomText()
+    {
+        QRandomGenerator random(20240611);
+        const QString alphabet = u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ  \n"_s;
+        QString capitals, typed;
+        for (int i = 0; i < 2000; ++i) {
+            const QChar c = alphabet[random.bounded(int(alphabet.size()))];
+            capitals += c;
+            typed += random.bounded(2) ? c.toLower() : c;
+        }
+        const model::Reading r = model::readMessage(model::encodeText(typed, defaultKeys()).codes, defaultKeys());
+        QCOMPARE(shown(r), capitals);
+        QVERIFY(!r.ambiguous);
+    }
+
+    void tablesNameAndEscapeEveryKey()
+    {
+        const std::vector<Key> keys{
+            {Key::Kind::Letter, u"Α"_s, u" . -  /"_s}, {Key::Kind::Letter, u"Β"_s, {}},
+            {Key::Kind::Separator, u" "_s, u"/"_s},    {Key::Kind::Custom, u"<b>&"_s, u"a\"b"_s},
+            {Key::Kind::Custom, {}, u"--"_s},          {Key::Kind::Custom, u"Ω"_s, {}}};
+        QCOMPARE(model::keyTablePlain(keys), u"Α\t . -  /\nδιαχωριστικό\t/\n<b>&\ta\"b\nπλήκτρο 2\t--\n"_s);
+
+        const QString html = model::keyTableHtml(keys);
+        QStringList cells;
+        for (const auto& m : QRegularExpression(u"<td[^>]*>(.*?)</td>"_s).globalMatch(html))
+            cells << m.captured(1);
+        QCOMPARE(cells,
+                 (QStringList{u"Α"_s, u"&nbsp;.&nbsp;-&nbsp;&nbsp;/"_s, u"διαχωριστικό"_s, u"/"_s, u"&lt;b&gt;&amp;"_s,
+                              u"a&quot;b"_s, u"πλήκτρο&nbsp;2"_s, u"--"_s}));
+        QVERIFY(html.contains(u"sans-serif; font-size: 14pt"_s));
+    }
+};
+
+QTEST_MAIN(CodebookTest)
+#include "tst_codebook.moc"

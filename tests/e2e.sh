@@ -170,6 +170,34 @@ main=$(window 'ΣΗΜΑΤΟΠΛΕΚΤΗΣ')
 client_area "$main" 800 654
 expect ' . - / - . . . //y'
 
+# A whole text at once: Ctrl+T writes it from the clipboard, Ctrl+R reads the
+# message back, Ctrl+Shift+C copies the key table.
+keys "$main" ctrl+t
+box=$(window '^ΚΩΔΙΚΟΠΟΙΗΣΗ$')
+[ -n "$box" ] || fail "Ctrl+T opened no box"
+printf 'Καλή επιτυχία' | xclip -selection clipboard -i
+shot write-box-empty
+keys "$box" ctrl+v
+shot write-box
+keys "$box" ctrl+Return
+gone '^ΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Ctrl+Enter did not close the write box"
+expect ' . - / - . . . //y - . - / . - / . - . . / . . . . // . / . - - . / . . / - / - . - - / - - - - / . . / . - /'
+keys "$main" ctrl+r
+box=$(window '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$')
+[ -n "$box" ] || fail "Ctrl+R opened no box"
+shot read-box
+keys "$box" ctrl+a ctrl+c
+reading=$(xclip -o -selection clipboard)
+[ "$reading" = 'ΑΒ #ΚΑΛΗ ΕΠΙΤΥΧΙΑ' ] || fail "read back as [$reading]"
+keys "$box" Return
+gone '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Enter did not close the read box"
+echo "ok: written and read back [$reading]"
+keys "$main" ctrl+shift+c
+table=$(xclip -o -selection clipboard)
+[ "$(head -n 3 <<<"$table")" = "$(printf 'Α\t . - /\nΒ\t - . . . /\nΓ\t -   - . /')" ] \
+    && grep -qx "$(printf '#\ty')" <<<"$table" || fail "the key table reads [$table]"
+echo "ok: the key table"
+
 # Clear, confirmed: every code and the message go.
 click "$main" $clear
 box=$(window '^ΚΑΘΑΡΙΣΜΟΣ$')

@@ -32,6 +32,7 @@
 #include "ui/mainwindow.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -110,7 +111,8 @@ QString tail(QPlainTextEdit& field, int length)
 {
     QTextCursor end(field.document());
     end.movePosition(QTextCursor::End);
-    end.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, length);
+    // Set, not moved: a move of n steps works out the layout n times.
+    end.setPosition(end.position() - length, QTextCursor::KeepAnchor);
     return end.selectedText();
 }
 
@@ -173,6 +175,17 @@ double floorOnce(Arm& arm, const QString& code, qsizetype length)
     const qreal height = settle(*arm.field);
     const auto stop = Clock::now();
     checkAndUndo(arm, length, code, paintsBefore, height);
+    return std::chrono::duration<double, std::milli>(stop - start).count();
+}
+
+double writeOnce(Arm& arm, QAction& write, const QString& codes, qsizetype length)
+{
+    const int paintsBefore = arm.counter.paints;
+    const auto start = Clock::now();
+    write.trigger();
+    const qreal height = settle(*arm.field);
+    const auto stop = Clock::now();
+    checkAndUndo(arm, length, codes, paintsBefore, height);
     return std::chrono::duration<double, std::milli>(stop - start).count();
 }
 
@@ -255,6 +268,48 @@ int main(int argc, char* argv[])
         std::fflush(stdout);
         ratios.push_back(QString::asprintf("ratio_press_%lld: %.3f", (long long)length, pressMedian / floorMedian));
     }
+    // A whole text written at once, through the write box's step (the box
+    // answered at once), against one press of a key whose code is the very
+    // string it appends, on a message of 1,000 characters.
+    QString text;
+    for (int i = 0; text.size() < 10'000; ++i)
+        text += i % 7 == 6 ? QChar(u' ') : QChar(model::letters[(i * 5) % model::letterCount].capital).toLower();
+    prompts.text = text;
+    QAction* write = nullptr;
+    for (QAction* action : window.actions())
+        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_T))
+            write = action;
+    if (!write)
+        fail("no write command");
+    const qsizetype length = 1'000;
+    press.field->setPlainText(morse(length));
+    settle(*press.field);
+    write->trigger();
+    const QString codes = tail(*press.field, int(press.field->document()->characterCount() - 1 - length));
+    press.field->undo();
+    // On a custom key without a name, whose code no letter of the text reads.
+    keyboard::KeyButton& key = *window.customKeys[2];
+    QLineEdit& keyCode = *window.customFields[2];
+    keyCode.setText(codes);
+    std::vector<double> writeMs, onePressMs;
+    for (int i = 0; i < warmUps + presses / 4; ++i) {
+        double w = 0, p = 0;
+        if (i % 2 == 0) {
+            w = writeOnce(press, *write, codes, length);
+            p = pressOnce(press, key, keyCode, length);
+        } else {
+            p = pressOnce(press, key, keyCode, length);
+            w = writeOnce(press, *write, codes, length);
+        }
+        if (i >= warmUps) {
+            writeMs.push_back(w);
+            onePressMs.push_back(p);
+        }
+    }
+    std::printf("write_10000_median: %.3f ms\n", median(writeMs));
+    std::printf("floor_write_10000_median: %.3f ms\n", median(onePressMs));
+    ratios.push_back(QString::asprintf("ratio_write_10000: %.3f", median(writeMs) / median(onePressMs)));
+
     for (const QString& line : ratios)
         std::printf("%s\n", qPrintable(line));
     return 0;

@@ -13,8 +13,8 @@ struct ScriptedPrompts : keyboard::Prompts {
     std::deque<bool> confirmations;
     std::deque<QString> names;
     std::deque<std::optional<QString>> texts;  // what the write box is given, or Cancel
-    std::vector<model::Reading> readings;       // what the read box showed
-    QStringList asked;  // "title|prompt" of every question, in order
+    std::vector<model::Reading> readings;      // what the read box showed
+    QStringList asked;                         // "title|prompt" of every question, in order
 
     bool confirm(const QString& title, const QString& prompt) override
     {

@@ -187,7 +187,7 @@ private slots:
         app.start();
         pressOk(app);
         for (ui::DesignedWindow* window : {static_cast<ui::DesignedWindow*>(&app.helpWindow()),
-                                            static_cast<ui::DesignedWindow*>(app.mainWindow())}) {
+                                           static_cast<ui::DesignedWindow*>(app.mainWindow())}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             const QRect work = window->screen()->availableGeometry();
@@ -197,7 +197,8 @@ private slots:
             QVERIFY(work.contains(frame));
             QCOMPARE(window->size(), window->sizeAt(scale));
             const QSize edges = frame.size() - window->size();
-            QVERIFY(scale == 1 || !QRect(QPoint(), work.size()).contains(QRect(QPoint(), window->sizeAt(scale + 0.01) + edges)));
+            QVERIFY(scale == 1
+                    || !QRect(QPoint(), work.size()).contains(QRect(QPoint(), window->sizeAt(scale + 0.01) + edges)));
             QVERIFY(scale >= 1 || centred(*window));
         }
     }

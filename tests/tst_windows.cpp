@@ -2,8 +2,8 @@
 // and the real Greek boxes answered from the keyboard.
 
 #include "keyboard/keybutton.h"
-#include "scriptedprompts.h"
 #include "model/codebook.h"
+#include "scriptedprompts.h"
 #include "ui/greek.h"
 #include "ui/helpwindow.h"
 #include "ui/mainwindow.h"
@@ -13,13 +13,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QMimeData>
 #include <QContextMenuEvent>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStyleOptionFrame>
@@ -141,7 +141,8 @@ private slots:
                 option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
                 const QRect room = field->style()->subElementRect(QStyle::SE_LineEditContents, &option, field);
                 const QFontMetrics metrics(field->font());
-                QVERIFY2(metrics.horizontalAdvance(field->text()) <= room.width() - 2, at + qPrintable(field->objectName()));
+                QVERIFY2(metrics.horizontalAdvance(field->text()) <= room.width() - 2,
+                         at + qPrintable(field->objectName()));
                 QVERIFY2(metrics.height() <= room.height() + 2, at + qPrintable(field->objectName()));
             }
             for (KeyButton* key : w->findChildren<KeyButton*>()) {
@@ -152,7 +153,8 @@ private slots:
             }
             QVERIFY(qAbs(w->Command31->picture().deviceIndependentSize().height() - 320 * scale) <= 1);
             for (QLabel* label : help.findChildren<QLabel*>())
-                QVERIFY2(label->heightForWidth(label->width()) <= label->height(), at + qPrintable(label->objectName()));
+                QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
+                         at + qPrintable(label->objectName()));
             QVERIFY(help.rect().contains(help.Command1->geometry()));
         }
     }
@@ -344,7 +346,8 @@ private slots:
         w->Text3->setPlainText(u"ab"_s);
         prompts.texts = {u"Καλή επιτυχία"_s, std::nullopt};
         QTest::keyClick(w->Text1[5], Qt::Key_T, Qt::ControlModifier);
-        const QString written = u"ab - . - / . - / . - . . / . . . . // . / . - - . / . . / - / - . - - / - - - - / . . / . - /"_s;
+        const QString written
+            = u"ab - . - / . - / . - . . / . . . . // . / . - - . / . . / - / - . - - / - - - - / . . / . - /"_s;
         QCOMPARE(w->Text3->toPlainText(), written);
         QTest::keyClick(w->letterKeys[3], Qt::Key_T, Qt::ControlModifier);  // Cancel: nothing
         QCOMPARE(w->Text3->toPlainText(), written);

@@ -100,10 +100,12 @@ std::vector<model::Key> Keyboard::keys() const
     std::vector<model::Key> keys;
     keys.reserve(model::slotCount);
     for (int i = 0; i < model::letterCount; ++i)
-        keys.push_back({model::Key::Kind::Letter, controls_.letterKeys[i]->caption(), controls_.letterFields[i]->text()});
+        keys.push_back(
+            {model::Key::Kind::Letter, controls_.letterKeys[i]->caption(), controls_.letterFields[i]->text()});
     keys.push_back({model::Key::Kind::Separator, controls_.separatorKey->caption(), controls_.separatorField->text()});
     for (int k = 0; k < model::customCount; ++k)
-        keys.push_back({model::Key::Kind::Custom, controls_.customKeys[k]->caption(), controls_.customFields[k]->text()});
+        keys.push_back(
+            {model::Key::Kind::Custom, controls_.customKeys[k]->caption(), controls_.customFields[k]->text()});
     return keys;
 }
 
@@ -115,10 +117,7 @@ void Keyboard::writeText()
         appendCode(*controls_.message, write(*text).codes);
 }
 
-void Keyboard::readMessage()
-{
-    prompts_.showReading(model::readMessage(controls_.message->toPlainText(), keys()));
-}
+void Keyboard::readMessage() { prompts_.showReading(model::readMessage(controls_.message->toPlainText(), keys())); }
 
 void Keyboard::copyKeyTable()
 {

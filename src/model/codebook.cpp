@@ -1,5 +1,6 @@
 #include "codebook.h"
 
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <cstdint>
@@ -72,14 +73,21 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
         const QString* code;
     };
     std::vector<Custom> customs;
-    std::vector<std::pair<QString, const QString*>> letters;
+    // By the folded caption; the usual one-character ones by that character,
+    // with no string built to find them.
+    QHash<char16_t, const QString*> letters;
+    QHash<QString, const QString*> longerLetters;
     const QString* separator = nullptr;
     for (const Key& key : keys) {
         if (key.code.isEmpty())
             continue;
-        if (key.kind == Key::Kind::Letter)
-            letters.emplace_back(fold(key.name), &key.code);
-        else if (key.kind == Key::Kind::Separator)
+        if (key.kind == Key::Kind::Letter) {
+            const QString name = fold(key.name);
+            if (name.size() == 1)
+                letters.insert(name.front().unicode(), &key.code);
+            else
+                longerLetters.insert(name, &key.code);
+        } else if (key.kind == Key::Kind::Separator)
             separator = &key.code;
         else if (!isBlank(key.name))
             customs.push_back({fold(key.name), &key.code});
@@ -89,16 +97,32 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
     // text, so that a custom name can span several characters.
     QString folded;
     std::vector<qsizetype> starts, foldedStarts;
+    QHash<char32_t, QString> foldedOf;  // a text repeats few characters: each is folded once
+    folded.reserve(text.size());
+    starts.reserve(std::size_t(text.size()) + 1);
+    foldedStarts.reserve(std::size_t(text.size()) + 1);
     for (qsizetype i = 0, size = 0; i < text.size(); i += size) {
         size = unitLength(text, i);
         starts.push_back(i);
         foldedStarts.push_back(folded.size());
-        folded += isLineBreak(text[i]) ? u"\n"_s : fold(text.sliced(i, size));
+        qsizetype pointSize = 0;
+        const char32_t point = codePointAt(text, i, pointSize);
+        if (isLineBreak(text[i]))
+            folded += u'\n';
+        else if (pointSize != size)
+            folded += fold(text.sliced(i, size));
+        else {
+            auto known = foldedOf.constFind(point);
+            if (known == foldedOf.cend())
+                known = foldedOf.insert(point, fold(text.sliced(i, size)));
+            folded += *known;
+        }
     }
     starts.push_back(text.size());
     foldedStarts.push_back(folded.size());
 
     Encoding result;
+    result.codes.reserve(text.size() * 8);  // about a Morse letter's length a character
     QSet<QString> reported;
     const std::size_t count = starts.size() - 1;
     for (std::size_t u = 0; u < count;) {
@@ -125,14 +149,18 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
         }
 
         const QChar first = typed.front();
-        const QStringView letter = here.first(foldedStarts[u + 1] - foldedStarts[u]);
-        const auto key = std::find_if(letters.begin(), letters.end(), [&](const auto& l) { return l.first == letter; });
+        const qsizetype foldedLength = foldedStarts[u + 1] - foldedStarts[u];
+        const QString* letter = nullptr;
+        if (foldedLength == 1)
+            letter = letters.value(here.front().unicode());
+        else if (foldedLength > 1)
+            letter = longerLetters.value(here.first(foldedLength).toString());
         if (isLineBreak(first))
             result.codes += u'\n';
         else if (first.category() == QChar::Separator_Space && separator)
             result.codes += *separator;
-        else if (key != letters.end())
-            result.codes += *key->second;
+        else if (letter)
+            result.codes += *letter;
         else if (!reported.contains(typed.toString())) {
             reported.insert(typed.toString());
             result.missing.append(typed.toString());

@@ -27,7 +27,7 @@ protected:
     // 0 it keeps its container's font.
     void place(QWidget* control, Twips where, qreal points = 0, bool bold = true);
     void setDesignedFont(qreal points, bool bold);  // the window's own
-    virtual void scaleChanged() {}                   // for what else follows the scale
+    virtual void scaleChanged() {}                  // for what else follows the scale
 
 private:
     struct Placed {

@@ -151,42 +151,37 @@ void checkAndUndo(Arm& arm, qsizetype length, const QString& code, int paintsBef
         fail("undo did not restore the text", document->characterCount());
 }
 
-double pressOnce(Arm& arm, keyboard::KeyButton& key, QLineEdit& codeField, qsizetype length)
+// One timed step that appends `code` to the arm's field, checked and taken back.
+template <typename Step> double timedOnce(Arm& arm, const QString& code, qsizetype length, Step step)
 {
-    const QString code = codeField.text();
     const int paintsBefore = arm.counter.paints;
     const auto start = Clock::now();
-    key.click();
+    step();
     const qreal height = settle(*arm.field);
     const auto stop = Clock::now();
     checkAndUndo(arm, length, code, paintsBefore, height);
     return std::chrono::duration<double, std::milli>(stop - start).count();
+}
+
+double pressOnce(Arm& arm, keyboard::KeyButton& key, QLineEdit& codeField, qsizetype length)
+{
+    return timedOnce(arm, codeField.text(), length, [&key] { key.click(); });
 }
 
 double floorOnce(Arm& arm, const QString& code, qsizetype length)
 {
-    const int paintsBefore = arm.counter.paints;
-    const auto start = Clock::now();
-    QTextCursor end(arm.field->document());
-    end.beginEditBlock();
-    end.movePosition(QTextCursor::End);
-    end.insertText(code);
-    end.endEditBlock();
-    const qreal height = settle(*arm.field);
-    const auto stop = Clock::now();
-    checkAndUndo(arm, length, code, paintsBefore, height);
-    return std::chrono::duration<double, std::milli>(stop - start).count();
+    return timedOnce(arm, code, length, [&arm, &code] {
+        QTextCursor end(arm.field->document());
+        end.beginEditBlock();
+        end.movePosition(QTextCursor::End);
+        end.insertText(code);
+        end.endEditBlock();
+    });
 }
 
 double writeOnce(Arm& arm, QAction& write, const QString& codes, qsizetype length)
 {
-    const int paintsBefore = arm.counter.paints;
-    const auto start = Clock::now();
-    write.trigger();
-    const qreal height = settle(*arm.field);
-    const auto stop = Clock::now();
-    checkAndUndo(arm, length, codes, paintsBefore, height);
-    return std::chrono::duration<double, std::milli>(stop - start).count();
+    return timedOnce(arm, codes, length, [&write] { write.trigger(); });
 }
 
 double median(std::vector<double> v)

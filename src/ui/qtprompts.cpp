@@ -43,6 +43,8 @@ struct Box {
         QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
         QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     }
+    Box(const Box&) = delete;
+    Box& operator=(const Box&) = delete;
 
     QLabel* addLabel(const QString& text = {})
     {

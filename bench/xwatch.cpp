@@ -226,7 +226,8 @@ int main(int argc, char* argv[])
             const int type = event->response_type & 0x7f;
             if (type == XCB_CREATE_NOTIFY) {
                 const auto* created = reinterpret_cast<xcb_create_notify_event_t*>(event);
-                if (created->parent == root && !created->override_redirect) {
+                // Override-redirect windows too: Wine without a window manager makes its windows so.
+                if (created->parent == root) {
                     CreateRequest request{0, 0, 0, xcb_generate_id(x), created->window, damageReportNonEmpty, {}};
                     watched[created->window].damageRequest
                         = sendDamageRequest(x, &request, sizeof request, damageCreate, true);
@@ -243,10 +244,11 @@ int main(int argc, char* argv[])
                 const auto* painted = reinterpret_cast<NotifyEvent*>(event);
                 auto it = watched.find(painted->drawable);
                 if (it != watched.end() && !it->second.titleChecked) {
-                    it->second.titleChecked = true;
                     std::string name = property(x, painted->drawable, netWmName, utf8String);
                     if (name.empty())
                         name = property(x, painted->drawable, XCB_ATOM_WM_NAME, XCB_ATOM_ANY);
+                    // Wine may draw into a window before it names it: look again at its next drawing.
+                    it->second.titleChecked = !name.empty();
                     if (name.find(title) != std::string::npos) {
                         if (it->second.mappedTooEarly) {
                             endChild();
@@ -265,7 +267,8 @@ int main(int argc, char* argv[])
             } else if (type == 0) {
                 // An error for a window that vanished before its damage object was made is harmless.
                 const auto* e = reinterpret_cast<xcb_generic_error_t*>(event);
-                if (e->error_code != XCB_WINDOW && e->error_code != XCB_DRAWABLE)
+                // So is one for Wine's input-only windows, which cannot be drawn into.
+                if (e->error_code != XCB_WINDOW && e->error_code != XCB_DRAWABLE && e->error_code != XCB_MATCH)
                     std::fprintf(stderr, "bench_xwatch: X error %d\n", int(e->error_code));
             }
             std::free(event);

@@ -3,9 +3,9 @@
 #include "designedwindow.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 namespace ui {

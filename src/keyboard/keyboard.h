@@ -54,10 +54,10 @@ public:
     void readMessage();   // the message read back into the keys
     void copyKeyTable();  // the keys and their codes, to hand out with a message
 
-    // Every key with its name and code, in keyboard order.
+private:
+    // Every key with its name and code, in keyboard order, as the controls hold them now.
     std::vector<model::Key> keys() const;
 
-private:
     Controls controls_;
     Prompts& prompts_;
     std::function<void()> endProgram_;

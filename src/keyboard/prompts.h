@@ -5,7 +5,6 @@
 #include <QString>
 #include <functional>
 #include <optional>
-#include <span>
 
 namespace keyboard {
 

@@ -277,17 +277,16 @@ Reading readMessage(QStringView message, std::span<const Key> keys)
             // The separator reads as a space whatever its caption: a space is what it stands for in a text.
             const bool separator = key.kind == Key::Kind::Separator;
             const bool unnamed = key.kind != Key::Kind::Letter && isBlank(key.name);
-            reading.pieces.push_back({Piece::Kind::Key,
-                                      separator     ? u" "_s
-                                          : unnamed ? QString()
-                                                    : key.name,
-                                      step[i], unnamed});
+            reading.pieces.push_back({Piece::Kind::Key, separator ? u" "_s : unnamed ? QString() : key.name, unnamed});
             i += key.code.size();
         }
     }
     return reading;
 }
 
+namespace {
+
+// The key's name as the table gives it: a key without a caption is named in words.
 QString keyTableName(std::span<const Key> keys, std::size_t index)
 {
     const Key& key = keys[index];
@@ -299,6 +298,8 @@ QString keyTableName(std::span<const Key> keys, std::size_t index)
                                       [](const Key& k) { return k.kind == Key::Kind::Custom; });
     return u"πλήκτρο %1"_s.arg(number);
 }
+
+}  // namespace
 
 QString keyTablePlain(std::span<const Key> keys)
 {

@@ -31,7 +31,6 @@ struct Piece {
     enum class Kind { Key, Unread, LineBreak };
     Kind kind;
     QString text;  // the key's name (a space for the separator), the unread text as it stands, or "\n"
-    int key = -1;  // index into the table, for Kind::Key
     // A custom key or separator with no caption, or one of spaces only: the
     // reader shows a mark of its own for it (a custom key's text is then empty).
     bool unnamed = false;
@@ -43,9 +42,6 @@ struct Reading {
 };
 
 Reading readMessage(QStringView message, std::span<const Key> keys);
-
-// The key's name as the table gives it: a key without a caption is named in words.
-QString keyTableName(std::span<const Key> keys, std::size_t index);
 
 // One row a key with a code, in keyboard order: name, then code.
 QString keyTablePlain(std::span<const Key> keys);  // "name\tcode\n" a row

@@ -19,7 +19,13 @@ void DesignedWindow::setDesignedFont(qreal points, bool bold)
 {
     points_ = points;
     bold_ = bold;
-    setFont(designFont(points_ * scale_, bold_));
+    applyFont();
+}
+
+void DesignedWindow::applyFont()
+{
+    if (points_ > 0)
+        setFont(designFont(points_ * scale_, bold_));
 }
 
 void DesignedWindow::apply(const Placed& p) const
@@ -35,8 +41,7 @@ void DesignedWindow::setScale(double scale)
         return;
     scale_ = scale;
     resize(sizeAt(scale_));
-    if (points_ > 0)
-        setFont(designFont(points_ * scale_, bold_));
+    applyFont();
     for (const Placed& p : placed_)
         apply(p);
     scaleChanged();

@@ -37,6 +37,7 @@ private:
         bool bold;
     };
     void apply(const Placed& p) const;
+    void applyFont();
 
     std::vector<Placed> placed_;
     int width_, height_;

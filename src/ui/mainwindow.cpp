@@ -242,7 +242,6 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
     for (const auto& c : commands) {
         auto* action = new QAction(c.text, this);
         action->setShortcut(c.keys);
-        action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, &keyboard, c.command);
         addAction(action);
     }

@@ -55,12 +55,12 @@ struct Box {
         return label;
     }
 
-    // A field of codes, in the message's own face, under its caption.
+    // A text field at the message's size, under its caption.
     PlainTextField* addField(const QString& caption, bool readOnly)
     {
         QLabel* label = addLabel(caption);
         auto* field = new PlainTextField;
-        field->setFont(designFont(12, !readOnly));
+        field->setFont(designFont(12, false));
         field->setReadOnly(readOnly);
         field->setTabChangesFocus(true);
         field->setAccessibleName(caption.chopped(1));
@@ -118,7 +118,6 @@ std::optional<QString> QtPrompts::askText(const Writer& write)
 {
     Box box(u"ΚΩΔΙΚΟΠΟΙΗΣΗ"_s, true);
     PlainTextField* input = box.addField(u"Κείμενο:"_s, false);
-    input->setFont(designFont(12, false));
     PlainTextField* preview = box.addField(u"Θα προστεθεί στο τέλος του μηνύματος:"_s, true);
     QLabel* missing = box.addLabel();
     QObject::connect(input, &QPlainTextEdit::textChanged, &box.dialog, [&] {

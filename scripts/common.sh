@@ -8,7 +8,7 @@ install_packages() {
     local wanted missing=()
     wanted=$(grep -vE '^\s*(#|$)' scripts/packages.txt)
     for p in $wanted; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+        [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = 'install ok installed' ] || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"

@@ -99,7 +99,7 @@ appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the in
 # allows no run path there), and carries no debug info.
 dynamic=$(readelf -d "$bin")
 if grep -E '\((RUNPATH|RPATH)\)' <<<"$dynamic"; then fail "the installed program keeps a run path"; fi
-if readelf -S "$bin" | grep -q '\.debug_info'; then fail "the installed program is not stripped"; fi
+if grep -q '\.debug_info' <<<"$(readelf -S "$bin")"; then fail "the installed program is not stripped"; fi
 
 # Every library the program links to must come from a package in Depends.
 libs=$(ldd "$bin")

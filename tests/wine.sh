@@ -26,7 +26,7 @@ settle() { wineserver -w; }  # until every Wine process of the prefix has ended
     || { cat "$scratch/cpack.log" >&2; fail "cpack failed"; }
 setup="$scratch/out/simatoplektis-$version-win64.exe"
 [ -f "$setup" ] || fail "cpack made no $(basename "$setup")"
-unzip -l "$scratch/out/simatoplektis-$version-win64.zip" | grep -q '/simatoplektis\.exe$' \
+grep -q '/simatoplektis\.exe$' <<<"$(unzip -l "$scratch/out/simatoplektis-$version-win64.zip")" \
     || fail "the zip holds no simatoplektis.exe"
 
 "$here/wineprefix.sh" "$WINEPREFIX"
@@ -51,7 +51,7 @@ shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/
 # One file, no DLL beside it: what the program needs is inside it.
 beside=$(cd "$installed" && LC_ALL=C ls | tr '\n' ' ')
 [ "$beside" = "LiberationSans-LICENSE.txt Uninstall.exe simatoplektis.exe " ] || fail "installed: $beside"
-file "$program" | grep -q '(GUI)' || fail "the program would open a console window"
+grep -q '(GUI)' <<<"$(file "$program")" || fail "the program would open a console window"
 resources=$(wrestool -l "$program")
 [ "$(grep -c 'type=group_icon' <<<"$resources")" = 1 ] || fail "the program has not one icon group: $resources"
 grep -q 'type=version' <<<"$resources" || fail "the program has no version resource"
@@ -59,7 +59,7 @@ grep -q 'type=version' <<<"$resources" || fail "the program has no version resou
 wrestool -x --type=group_icon "$program" >"$scratch/program.ico"
 sizes=$(icotool -l "$scratch/program.ico" | grep -o 'width=[0-9]*' | tr '\n' ' ')
 [ "$sizes" = "width=32 width=48 width=64 width=256 " ] || fail "the program's icon holds $sizes"
-wine reg query "$uninstall_key" /v EstimatedSize 2>/dev/null | grep -q REG_DWORD \
+grep -q REG_DWORD <<<"$(wine reg query "$uninstall_key" /v EstimatedSize 2>/dev/null)" \
     || fail "the list of installed programs shows no size"
 wine reg query "$uninstall_key" /v UninstallString >/dev/null 2>&1 \
     || fail "the uninstaller is not listed among the installed programs"

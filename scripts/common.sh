@@ -22,3 +22,90 @@ build() {
     cmake --preset default >/dev/null
     cmake --build --preset default
 }
+
+sudo_if_needed() { [ "$(id -u)" -eq 0 ] || echo sudo; }
+
+# A static Qt for another platform, built from Debian's own source of the Qt
+# the host has (the host's moc, rcc and uic do the host's part), only when it
+# is missing. It lives in a cache outside the tree, one folder per key (see
+# qt_key), so a changed option builds anew and a second run costs nothing; a
+# folder without its stamp is what a stopped build left, and is never used.
+#   qt_toolchain NAME KEY STEPS CONFIGURE-OPTIONS...
+# NAME is the link the presets build with ($cache/qt6-NAME); STEPS, the
+# number of build steps, for the progress lines. The caller may set
+# qt_cmake_args (CMake's part of the configure line) and define qt_patches
+# (filters Debian's list of patches; all are applied when it is not defined)
+# and qt_prepare PREFIX (run before configuring).
+[ -n "${HOME:-}" ] || HOME=$(getent passwd "$(id -u)" | cut -d: -f6)
+export HOME  # the presets find the toolchains under $HOME
+cache="$HOME/.cache/simatoplektis"
+qt_cmake_args=()
+
+# The key of a toolchain: the host Qt's version and what the caller feeds in.
+qt_key() {
+    qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev) || qt_failed "reading the host Qt's version"
+    (echo "$qt_version"; cat) | sha256sum | cut -c 1-16
+}
+
+qt_toolchain() {
+    local name=$1 key=$2 steps=$3 qt_version prefix work link
+    shift 3
+    link="$cache/qt6-$name"
+    qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev) || qt_failed "reading the host Qt's version"
+    prefix="$cache/qt-$qt_version-$key"
+    mkdir -p "$cache"
+    if [ -f "$prefix/.complete" ]; then
+        ln -sfn "$prefix" "$link"
+        qt_step "toolchain: $prefix"
+        return 0
+    fi
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    work=$(mktemp -d "$cache/build.XXXXXX")
+    # shellcheck disable=SC2064  # the folder is known now
+    trap "rm -rf '$work'" EXIT
+
+    qt_step "toolchain: Qt $qt_version for $name is missing; building it (a quarter of an hour or more on 2 cores)"
+    qt_step "fetching Debian's source of qt6-base $qt_version"
+    # Source packages come from the same archive as the binary ones.
+    local sources=/etc/apt/sources.list.d/debian.sources
+    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && [ -f "$sources" ]; then
+        sed 's/^Types: deb$/Types: deb-src/' "$sources" | $(sudo_if_needed) tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+        $(sudo_if_needed) apt-get update -qq || qt_failed "apt-get update" "is the package archive reachable?"
+    fi
+    (cd "$work" && apt-get source -qq --download-only "qt6-base=$qt_version" >/dev/null 2>&1) \
+        || qt_failed "fetching the source of qt6-base $qt_version" "is the package archive reachable?"
+    if declare -F qt_patches >/dev/null; then
+        (cd "$work" && dpkg-source -q --skip-patches -x ./*.dsc src >/dev/null 2>&1) || qt_failed "unpacking the Qt source"
+        local patch
+        for patch in $(qt_patches <"$work/src/debian/patches/series"); do
+            patch -s -d "$work/src" -p1 <"$work/src/debian/patches/$patch" || qt_failed "applying Debian's $patch"
+        done
+    else
+        (cd "$work" && dpkg-source -q -x ./*.dsc src >/dev/null 2>&1) || qt_failed "unpacking the Qt source"
+    fi
+    if declare -F qt_prepare >/dev/null; then qt_prepare "$prefix"; fi
+
+    qt_step "configuring Qt"
+    (cd "$work" && mkdir build && cd build && ../src/configure -prefix "$prefix" -qt-host-path /usr \
+        "$@" -- -G Ninja -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "${qt_cmake_args[@]}" \
+        >"$work/configure.log" 2>&1) \
+        || { tail -n 30 "$work/configure.log" >&2; qt_failed "configuring Qt" "see the lines above"; }
+
+    qt_step "building Qt (about $steps steps)"
+    (cd "$work/build" && ninja 2>&1 | tee "$work/build.log" \
+        | awk -F'[][/]' '/^\[/ && $2 % 250 == 0 { print "   step " $2 " of " $3; fflush() }') \
+        || { grep -A20 -m1 'FAILED' "$work/build.log" >&2; qt_failed "building Qt" "see the lines above"; }
+
+    qt_step "installing Qt into $prefix"
+    (cd "$work/build" && ninja install >"$work/install.log" 2>&1) \
+        || { tail -n 30 "$work/install.log" >&2; qt_failed "installing Qt" "is the disk full?"; }
+    touch "$prefix/.complete"
+    ln -sfn "$prefix" "$link"
+    rm -rf "$work"
+    trap - EXIT
+    qt_step "toolchain ready: $prefix ($(du -sh "$prefix" | cut -f 1))"
+}
+qt_step() { echo "== ${script_name}: $*"; }
+qt_failed() { echo "scripts/${script_name}: $1 failed${2:+: $2}" >&2; exit 1; }
+script_name=$(basename "$0")

@@ -8,6 +8,11 @@
 #include <QEvent>
 #include <QGuiApplication>
 
+#ifdef Q_OS_WASM
+#include <QApplication>
+#include <emscripten.h>
+#endif
+
 namespace ui {
 
 namespace {
@@ -21,6 +26,19 @@ QStringList setPluginFoldersAside()
     QStringList folders = QCoreApplication::libraryPaths();
     QCoreApplication::setLibraryPaths({});
     return folders;
+}
+
+// A browser page runs on after the program has ended, with the windows'
+// last frame on show, as main() never returns there. So at the end the
+// windows go and the page is told; it says so and offers to start anew. On
+// the desktop the end of the event loop is the end of everything.
+void tellThePageItEnded()
+{
+#ifdef Q_OS_WASM
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    EM_ASM({ window.dispatchEvent(new Event("simatoplektis-ended")); });
+#endif
 }
 
 }  // namespace
@@ -46,7 +64,7 @@ void App::start()
 void App::Command31_Click()
 {
     // Show first, then hide: there is always a window on screen.
-    help_.show();
+    showAsPlaced(help_);
     help_.activateWindow();
     main_->hide();
 }
@@ -56,23 +74,29 @@ void App::Form2_Command1_Click()
     help_.hide();
     if (!main_) {
         QCoreApplication::setLibraryPaths(pluginFolders_);
-        main_ = std::make_unique<MainWindow>(prompts_, [] { QCoreApplication::exit(0); });
+        main_ = std::make_unique<MainWindow>(prompts_, [] {
+            tellThePageItEnded();
+            QCoreApplication::exit(0);
+        });
         QObject::connect(main_->Command31, &QPushButton::clicked, main_.get(), [this] { Command31_Click(); });
         showPlaced(*main_, help_.screen());  // where the user is
     } else {
-        main_->show();
+        showAsPlaced(*main_);
     }
     main_->activateWindow();
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &help_ && event->type() == QEvent::Close && main_) {
-        event->ignore();
-        Form2_Command1_Click();
-        return true;
+    if (watched != &help_ || event->type() != QEvent::Close)
+        return false;
+    if (!main_) {  // at the very start: the program ends with the window
+        tellThePageItEnded();
+        return false;
     }
-    return false;
+    event->ignore();
+    Form2_Command1_Click();
+    return true;
 }
 
 }  // namespace ui

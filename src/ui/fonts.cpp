@@ -10,10 +10,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-#ifdef Q_OS_WIN
+#if defined(Q_OS_WIN) || defined(Q_OS_WASM)
 // Windows has a face called "MS Sans Serif", but a bitmap one, with no 18 pt
 // bold: asked for by that name, it would be stretched or swapped for another
-// size. So on Windows the windows ask for the face the program carries.
+// size; a browser page has none of either. So there the windows ask for the
+// face the program carries.
 const QString designFace = u"Liberation Sans"_s;
 #else
 const QString designFace = u"MS Sans Serif"_s;
@@ -34,7 +35,7 @@ void chooseFontEngine()
 
 void installFonts()
 {
-#ifdef Q_OS_WIN
+#if defined(Q_OS_WIN) || defined(Q_OS_WASM)
     // The same faces as on Linux, so the layout fits as it does there.
     QFontDatabase::addApplicationFont(u":/fonts/LiberationSans-Regular.ttf"_s);
     QFontDatabase::addApplicationFont(u":/fonts/LiberationSans-Bold.ttf"_s);

@@ -91,7 +91,12 @@ void showPlaced(DesignedWindow& window, QScreen* screen)
     window.setScreen(screen);
     apply(window, expectedFrame(window));
     window.installEventFilter(new PlaceOnceFramed(&window));
-    window.show();
+    showAsPlaced(window);
+}
+
+void showAsPlaced(QWidget& window)
+{
+    window.setVisible(true);
 }
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include <QRect>
 
 class QScreen;
+class QWidget;
 
 namespace ui {
 
@@ -29,5 +30,9 @@ Placement placement(const DesignedWindow& window, QMargins frame, QRect availabl
 // placed again then, with the frame it really has. After that the window is
 // the user's: moved to another screen, it keeps its scale.
 void showPlaced(DesignedWindow& window, QScreen* screen);
+
+// Shows a window at the size and place it has. QWidget::show() would let the
+// platform choose, and in a browser page that is the whole page.
+void showAsPlaced(QWidget& window);
 
 }  // namespace ui

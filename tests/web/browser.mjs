@@ -1,0 +1,198 @@
+// The page in a real browser, used as a person would: served from the build
+// folder on 127.0.0.1, opened in Debian's Chromium, keys clicked at the
+// places the layout draws them, boxes answered from the keyboard, the
+// message read back through the computer's clipboard, the program ended,
+// and the browser's storage for the page found empty.
+// Usage: node browser.mjs PAGE-FOLDER [SHOTS-FOLDER]
+import assert from 'node:assert/strict';
+import { mkdir } from 'node:fs/promises';
+import { drawn, launch, serve, until } from './page.mjs';
+
+const [folder, shots] = process.argv.slice(2);
+// A laptop's page, lower than the keyboard window: it is drawn smaller.
+const viewport = { width: 1024, height: 640 };
+const help = { width: 473, height: 566 };
+const keyboard = { width: 800, height: 654 };
+// Places in the keyboard window, in designed pixels: the centres of controls.
+const at = {
+  alpha: [40, 32], beta: [40, 72], separator: [464, 32], customTop: [464, 72],
+  betaCode: [108, 72], customTopCode: [548, 72], clear: [516, 256], message: [400, 500],
+};
+
+const site = await serve(folder);
+const browser = await launch();
+let step = 'starting';
+try {
+  const context = browser.defaultBrowserContext();
+  await context.overridePermissions(site.origin, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+  const page = await browser.newPage();
+  const analyst = await browser.newPage();
+  await page.setViewport(viewport);
+  await page.bringToFront();
+  const shot = async (name) => {
+    if (!shots) return;
+    await mkdir(shots, { recursive: true });
+    await page.screenshot({ path: `${shots}/${name}.png` });
+  };
+  const pause = (ms = 300) => new Promise((resolve) => setTimeout(resolve, ms));
+  const press = async (...keys) => {
+    for (const k of keys.slice(0, -1)) await page.keyboard.down(k);
+    await page.keyboard.press(keys.at(-1));
+    for (const k of keys.slice(0, -1).reverse()) await page.keyboard.up(k);
+    await pause();
+  };
+
+  // A window is where its frame is: Qt draws the same border on every side
+  // but the top, which holds the caption. Measured on the help window,
+  // which this page holds at its designed size.
+  let side = 0, caption = 0;
+  const frameOf = (box, client) => {
+    const scale = (box.width - 2 * side) / client.width;
+    assert.ok(Math.abs(box.height - caption - side - client.height * scale) <= 2,
+      `a window of ${box.width}x${box.height} is no frame around ${client.width}x${client.height} at any scale`);
+    assert.ok(box.x >= 0 && box.y >= 0 && box.x + box.width <= viewport.width && box.y + box.height <= viewport.height,
+      `a window at ${box.x},${box.y} ${box.width}x${box.height} is not wholly on the page`);
+    return { left: box.x + side, top: box.y + caption, scale };
+  };
+  const click = async (window, [x, y], options) => {
+    await page.mouse.click(window.left + x * window.scale, window.top + y * window.scale, options);
+    await pause();
+  };
+  const clipboard = () => page.evaluate(() => navigator.clipboard.readText());
+  let main;
+  const message = async () => {
+    await click(main, at.message);
+    await press('Control', 'KeyA');
+    await press('Control', 'KeyC');
+    return until('the copy to reach the clipboard', async () => {
+      const text = await clipboard();
+      return text === '(nothing copied)' ? null : text;
+    });
+  };
+  const expect = async (wanted) => {
+    await page.evaluate(() => navigator.clipboard.writeText('(nothing copied)'));
+    assert.equal(await message(), wanted);
+    console.log(`ok: message [${wanted}]`);
+  };
+
+  step = 'loading the page';
+  await page.goto(`${site.origin}/`);
+  assert.equal(await page.title(), 'Σηματοπλέκτης');
+  assert.equal(await page.$eval('html', (e) => e.lang), 'el');
+  step = 'waiting for the help window';
+  const helpBox = await until('the help window', async () => {
+    const box = await drawn(page, analyst);
+    return box && box.width > help.width && box.width < help.width + 20 ? box : null;
+  }, 60);
+  assert.equal(await page.$eval('#progress', (p) => p.value), 1, 'the progress bar did not reach its end');
+  side = (helpBox.width - help.width) / 2;
+  caption = helpBox.height - help.height - side;
+  assert.ok(side >= 0 && side <= 8 && caption >= 10 && caption <= 60, `a help window of ${helpBox.width}x${helpBox.height}`);
+  const centre = (box) => Math.abs(box.x + box.width / 2 - viewport.width / 2) + Math.abs(box.y + box.height / 2 - viewport.height / 2);
+  assert.ok(centre(helpBox) <= 4, `the help window is not centred: ${JSON.stringify(helpBox)}`);
+  frameOf(helpBox, help);
+  await shot('help');
+  console.log('ok: the help window first, centred, at its own size');
+
+  step = 'OK';
+  await page.mouse.click(helpBox.x + helpBox.width / 2, helpBox.y + caption / 2);  // its caption: focus, no more
+  await press('Enter');
+  const mainBox = await until('the keyboard window', async () => {
+    const box = await drawn(page, analyst);
+    return box && box.width > help.width + 20 ? box : null;
+  });
+  main = frameOf(mainBox, keyboard);
+  assert.ok(main.scale >= 0.6 && main.scale < 0.97, `the keyboard window drawn at ${main.scale} on a page lower than it`);
+  assert.ok(centre(mainBox) <= 4, 'the keyboard window is not centred');
+  await shot('main');
+  console.log(`ok: the keyboard window at ${main.scale.toFixed(3)} of its size, fitting the page`);
+
+  step = 'pressing keys';
+  await click(main, at.alpha);
+  await click(main, at.beta);
+  await click(main, at.separator);
+  await expect(' . - / - . . . //');
+
+  step = 'naming a blank key';
+  await click(main, at.customTop);  // asks for its name once
+  await press('Control', 'KeyA');
+  await page.keyboard.type('#');
+  await press('Enter');
+  await click(main, at.customTop);  // named, it asks no more: y goes to its code field
+  await click(main, at.customTopCode);
+  await page.keyboard.type('y');
+  await click(main, at.customTop);
+  await expect(' . - / - . . . //y');
+
+  step = 'the message field\'s menu';
+  // A browser keeps Ctrl+T and Ctrl+R for itself; the menu reaches them all.
+  await click(main, at.message, { button: 'right' });
+  await press('ArrowUp');  // the last item: the key table
+  await press('Enter');
+  const table = await until('the key table', async () => ((await clipboard()).startsWith('Α\t') ? clipboard() : null));
+  assert.match(table, /^Α\t \. - \/\nΒ\t - \. \. \. \/\n/);
+  assert.match(table, /\n#\ty(\n|$)/);
+  console.log('ok: the key table copied from the message field\'s menu');
+
+  step = 'clearing';
+  await click(main, at.clear);
+  await shot('clear-box');
+  await press('Escape');  // No: all stays
+  await expect(' . - / - . . . //y');
+  await click(main, at.clear);
+  await press('Enter');  // Yes: every code and the message go
+  await click(main, at.betaCode);
+  await page.keyboard.type('Z');
+  await click(main, at.alpha);
+  await click(main, at.beta);
+  await expect('Z');
+
+  step = 'ending';
+  await press('Escape');  // the exit command
+  await press('Enter');   // confirmed
+  await until('the page to say the program has ended', () =>
+    page.$eval('#notice', (n) => !n.hidden && n.textContent.includes('Το πρόγραμμα τερματίστηκε.')));
+  assert.equal(await page.$eval('#screen', (s) => s.hidden), true);
+  await shot('ended');
+  console.log('ok: ended, and the page says so');
+
+  step = 'the browser\'s storage';
+  assert.deepEqual(await page.cookies(), []);
+  const stored = await page.evaluate(async () => ({
+    local: localStorage.length,
+    session: sessionStorage.length,
+    databases: (await indexedDB.databases()).length,
+    caches: (await caches.keys()).length,
+    workers: (await navigator.serviceWorker.getRegistrations()).length,
+  }));
+  assert.deepEqual(stored, { local: 0, session: 0, databases: 0, caches: 0, workers: 0 });
+  const cdp = await page.createCDPSession();
+  const { usage } = await cdp.send('Storage.getUsageAndQuota', { origin: site.origin });
+  assert.equal(usage, 0, `the page stored ${usage} bytes`);
+  console.log('ok: nothing stored');
+
+  step = 'starting again';
+  await page.click('#again');
+  await until('the help window again', async () => {
+    const box = await drawn(page, analyst);
+    return box && box.width === helpBox.width && box.height === helpBox.height;
+  }, 60);
+  console.log('ok: started again');
+
+  step = 'a browser without WebGL';
+  const plain = await launch(['--disable-3d-apis']);
+  try {
+    const bare = await plain.newPage();
+    await bare.goto(`${site.origin}/`);
+    assert.match(await bare.$eval('#message', (m) => m.textContent), /WebGL/);
+    console.log('ok: without WebGL the page says why, in Greek');
+  } finally {
+    await plain.close();
+  }
+} catch (error) {
+  console.error(`FAIL while ${step}: ${error.message}`);
+  process.exitCode = 1;
+} finally {
+  await browser.close();
+  site.close();
+}

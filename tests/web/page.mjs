@@ -1,0 +1,88 @@
+// What the browser tests and the start-up benchmark share: a folder served
+// on 127.0.0.1 as a static host would, Debian's Chromium driven headless,
+// and the program's windows found where the page draws them.
+import http from 'node:http';
+import { readFile } from 'node:fs/promises';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+const types = {
+  '.html': 'text/html; charset=utf-8',
+  '.js': 'text/javascript; charset=utf-8',
+  '.wasm': 'application/wasm',
+  '.svg': 'image/svg+xml',
+  '.png': 'image/png',
+  '.txt': 'text/plain; charset=utf-8',
+};
+
+// Serves `folder` and nothing outside it; resolves to the origin.
+export async function serve(folder) {
+  const root = path.resolve(folder);
+  const server = http.createServer(async (request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
+    const file = path.join(root, name.endsWith('/') ? `${name}index.html` : name);
+    try {
+      if (!file.startsWith(root + path.sep)) throw new Error('outside');
+      const body = await readFile(file);
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
+      response.end(body);
+    } catch {
+      response.writeHead(404);
+      response.end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return { origin: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
+}
+
+// Headless Chromium draws WebGL in software here: there is no GPU.
+export function launch(extraArguments = []) {
+  return puppeteer.launch({
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', ...extraArguments],
+  });
+}
+
+// Qt clears the page's screen to this grey; everything else is a window.
+const screenGrey = [0x33, 0x33, 0x33];
+
+// The box around everything drawn on Qt's screen (null when nothing is), or
+// with `at`, whether the pixel there is drawn at all. The screenshot is
+// read in a blank page of its own, away from the program's.
+export async function drawn(page, analyst, at) {
+  const png = await page.screenshot({ encoding: 'base64' });
+  return analyst.evaluate(async (data, grey, at) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${data}`;
+    await image.decode();
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    const pixels = context.getImageData(0, 0, image.width, image.height).data;
+    const isDrawn = (x, y) => {
+      const i = 4 * (y * image.width + x);
+      return pixels[i] !== grey[0] || pixels[i + 1] !== grey[1] || pixels[i + 2] !== grey[2];
+    };
+    if (at) return isDrawn(at.x, at.y);
+    let left = image.width, top = image.height, right = -1, bottom = -1;
+    for (let y = 0; y < image.height; ++y)
+      for (let x = 0; x < image.width; ++x)
+        if (isDrawn(x, y)) {
+          left = Math.min(left, x); right = Math.max(right, x);
+          top = Math.min(top, y); bottom = Math.max(bottom, y);
+        }
+    return right < 0 ? null : { x: left, y: top, width: right - left + 1, height: bottom - top + 1 };
+  }, png, screenGrey, at);
+}
+
+// Waits until `check` holds, polling; fails with `what` after `seconds`.
+export async function until(what, check, seconds = 30) {
+  const end = Date.now() + seconds * 1000;
+  for (;;) {
+    const value = await check();
+    if (value) return value;
+    if (Date.now() > end) throw new Error(`waited ${seconds} s for ${what}`);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+}

@@ -1,16 +1,19 @@
 # The page a program built for the browser is served with: our index.html,
-# written after each link beside the program's .js and .wasm (it carries the
-# .wasm's size for its progress bar), with the icon the page shows.
+# written beside the program's .js and .wasm whenever either it or the
+# program changes (it carries the .wasm's size, for its progress bar), with
+# the icon the page shows. Built with the program, unless EXCLUDE_FROM_ALL.
 function(simatoplektis_web_page target)
     get_target_property(folder ${target} RUNTIME_OUTPUT_DIRECTORY)
     if(NOT folder)
         set(folder ${CMAKE_CURRENT_BINARY_DIR})
     endif()
-    add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -DDIR=${folder} -DPROGRAM=${target}
-                -DTEMPLATE=${PROJECT_SOURCE_DIR}/packaging/web/index.html.in
+    set(template ${PROJECT_SOURCE_DIR}/packaging/web/index.html.in)
+    add_custom_command(OUTPUT ${folder}/index.html
+        COMMAND ${CMAKE_COMMAND} -DDIR=${folder} -DPROGRAM=${target} -DTEMPLATE=${template}
                 -P ${PROJECT_SOURCE_DIR}/packaging/web/page.cmake
         COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/resources/icon.svg
                 ${PROJECT_SOURCE_DIR}/resources/icon-32.png ${folder}
+        DEPENDS ${target} ${template} ${PROJECT_SOURCE_DIR}/packaging/web/page.cmake
         VERBATIM)
+    add_custom_target(${target}_page ${ARGN} DEPENDS ${folder}/index.html)
 endfunction()

@@ -10,7 +10,7 @@
 
 #ifdef Q_OS_WASM
 #include <QApplication>
-#include <emscripten.h>
+#include <emscripten/val.h>
 #endif
 
 namespace ui {
@@ -37,7 +37,8 @@ void tellThePageItEnded()
 #ifdef Q_OS_WASM
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
-    EM_ASM({ window.dispatchEvent(new Event("simatoplektis-ended")); });
+    const emscripten::val page = emscripten::val::global("window");
+    page.call<bool>("dispatchEvent", emscripten::val::global("Event").new_(emscripten::val("simatoplektis-ended")));
 #endif
 }
 

@@ -59,9 +59,11 @@ try {
     await pause();
   };
   const clipboard = () => page.evaluate(() => navigator.clipboard.readText());
+  const clipboardTypes = () => page.evaluate(async () => (await navigator.clipboard.read()).flatMap((item) => item.types).sort());
   let main;
   const message = async () => {
-    await click(main, at.message);
+    await click(main, at.message);  // the page has the focus, the clipboard may be written
+    await page.evaluate(() => navigator.clipboard.writeText('(nothing copied)'));
     await press('Control', 'KeyA');
     await press('Control', 'KeyC');
     return until('the copy to reach the clipboard', async () => {
@@ -70,13 +72,19 @@ try {
     });
   };
   const expect = async (wanted) => {
-    await page.evaluate(() => navigator.clipboard.writeText('(nothing copied)'));
     assert.equal(await message(), wanted);
+    assert.deepEqual(await clipboardTypes(), ['text/plain'], 'the message is offered in a rich format too');
     console.log(`ok: message [${wanted}]`);
   };
 
   step = 'loading the page';
+  // On a slow line (8 MB/s here) the page shows how far the download is.
+  const network = await page.createCDPSession();
+  await network.send('Network.emulateNetworkConditions', { offline: false, latency: 20, downloadThroughput: 8e6, uploadThroughput: 8e6 });
   await page.goto(`${site.origin}/`);
+  await until('the progress bar to move', () => page.$eval('#progress', (p) => p.value > 0 && p.value < 1));
+  await shot('loading');
+  await network.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
   assert.equal(await page.title(), 'Σηματοπλέκτης');
   assert.equal(await page.$eval('html', (e) => e.lang), 'el');
   step = 'waiting for the help window';
@@ -132,6 +140,7 @@ try {
   const table = await until('the key table', async () => ((await clipboard()).startsWith('Α\t') ? clipboard() : null));
   assert.match(table, /^Α\t \. - \/\nΒ\t - \. \. \. \/\n/);
   assert.match(table, /\n#\ty(\n|$)/);
+  assert.deepEqual(await clipboardTypes(), ['text/html', 'text/plain'], 'the key table is not offered as a table too');
   console.log('ok: the key table copied from the message field\'s menu');
 
   step = 'clearing';
@@ -145,6 +154,16 @@ try {
   await page.keyboard.type('Z');
   await click(main, at.alpha);
   await click(main, at.beta);
+  await expect('Z');
+
+  step = 'leaving the page';
+  // While the program runs, a reload asks first; staying keeps everything.
+  const asked = new Promise((resolve) => page.once('dialog', async (dialog) => {
+    resolve(dialog.type());
+    await dialog.dismiss();
+  }));
+  await page.evaluate(() => { setTimeout(() => location.reload(), 0); });
+  assert.equal(await asked, 'beforeunload');
   await expect('Z');
 
   step = 'ending';

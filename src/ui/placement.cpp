@@ -94,9 +94,6 @@ void showPlaced(DesignedWindow& window, QScreen* screen)
     showAsPlaced(window);
 }
 
-void showAsPlaced(QWidget& window)
-{
-    window.setVisible(true);
-}
+void showAsPlaced(QWidget& window) { window.setVisible(true); }
 
 }  // namespace ui

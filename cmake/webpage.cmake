@@ -14,6 +14,11 @@ function(simatoplektis_web_page target)
         COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/resources/icon.svg
                 ${PROJECT_SOURCE_DIR}/resources/icon-32.png ${folder}
         DEPENDS ${target} ${template} ${PROJECT_SOURCE_DIR}/packaging/web/page.cmake
+                ${PROJECT_SOURCE_DIR}/resources/icon.svg ${PROJECT_SOURCE_DIR}/resources/icon-32.png
         VERBATIM)
-    add_custom_target(${target}_page ${ARGN} DEPENDS ${folder}/index.html)
+    # Qt writes its example page and logo at every configure: they go each time.
+    add_custom_target(${target}_page ${ARGN}
+        COMMAND ${CMAKE_COMMAND} -E rm -f ${folder}/${target}.html ${folder}/qtlogo.svg
+        DEPENDS ${folder}/index.html
+        VERBATIM)
 endfunction()

@@ -1,5 +1,5 @@
-# Shared by scripts/run and scripts/test: install what is missing, then build.
-# Sourced, not run.
+# Shared by the scripts: install what is missing, build, and build a
+# toolchain for another platform. Sourced, not run.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"

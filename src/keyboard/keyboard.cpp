@@ -4,15 +4,16 @@
 #include "prompts.h"
 
 #include <QClipboard>
-#ifdef Q_OS_WASM
-#include <emscripten/val.h>
-#endif
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+
+#ifdef Q_OS_WASM
+#include <emscripten/val.h>
+#endif
 
 namespace keyboard {
 
@@ -128,28 +129,33 @@ void Keyboard::copyKeyTable()
 #ifdef Q_OS_WASM
     // In a browser page Qt hands the clipboard one format, the HTML one when
     // there is one, and the plain table, the one a plain editor or a mail
-    // takes, would be lost. So there both go in one item to the browser's
-    // clipboard, as a desktop's clipboard holds them.
+    // takes, would be lost. So where the browser has the means, both go in
+    // one item to its clipboard, as a desktop's clipboard holds them.
     using emscripten::val;
-    const auto blob = [](const QString& text, const char* type) {
-        val parts = val::array();
-        parts.call<void>("push", val(text.toStdString()));  // UTF-8, read as such
-        val options = val::object();
-        options.set("type", val(type));
-        return val::global("Blob").new_(parts, options);
-    };
-    val formats = val::object();
-    formats.set("text/plain", blob(model::keyTablePlain(table), "text/plain"));
-    formats.set("text/html", blob(model::keyTableHtml(table), "text/html"));
-    val items = val::array();
-    items.call<void>("push", val::global("ClipboardItem").new_(formats));
-    val::global("navigator")["clipboard"].call<val>("write", items);
-#else
+    const val clipboard = val::global("navigator")["clipboard"];
+    const val item = val::global("ClipboardItem");
+    if (!clipboard.isUndefined() && !clipboard["write"].isUndefined() && !item.isUndefined()) {
+        const auto blob = [](const QString& text, const char* type) {
+            val parts = val::array();
+            parts.call<void>("push", val(text.toStdString()));  // UTF-8, read as such
+            val options = val::object();
+            options.set("type", val(type));
+            return val::global("Blob").new_(parts, options);
+        };
+        val formats = val::object();
+        formats.set("text/plain", blob(model::keyTablePlain(table), "text/plain"));
+        formats.set("text/html", blob(model::keyTableHtml(table), "text/html"));
+        val items = val::array();
+        items.call<void>("push", item.new_(formats));
+        // A refusal (the page not focused, say) is Qt's to report, as for its own copies.
+        clipboard.call<val>("write", items).call<val>("catch", val::module_property("qtClipboardPromiseException"));
+        return;
+    }
+#endif
     auto* data = new QMimeData;
     data->setText(model::keyTablePlain(table));
     data->setHtml(model::keyTableHtml(table));
     QGuiApplication::clipboard()->setMimeData(data);
-#endif
 }
 
 void Keyboard::Command32_Click()

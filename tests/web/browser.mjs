@@ -198,6 +198,14 @@ try {
   }, 60);
   console.log('ok: started again');
 
+  step = 'closing the help window at the start';
+  // Its close box, at the right of its title bar, ends the program there.
+  const title = caption - 2 * side;
+  await page.mouse.click(helpBox.x + helpBox.width - side - title / 2, helpBox.y + side + title / 2);
+  await until('the page to say the program has ended', () =>
+    page.$eval('#notice', (n) => !n.hidden && n.textContent.includes('Το πρόγραμμα τερματίστηκε.')));
+  console.log('ok: the help window\'s close box at the start ends it');
+
   step = 'a browser without WebGL';
   const plain = await launch(['--disable-3d-apis']);
   try {

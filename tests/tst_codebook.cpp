@@ -89,6 +89,13 @@ private slots:
         const model::Encoding e = model::encodeText(u"Ωé!e\u0301é😀!\tβ"_s, keys);
         QCOMPARE(e.codes, morse(u"Ω"_s));
         QCOMPARE(e.missing, (QStringList{u"é"_s, u"!"_s, u"e\u0301"_s, u"😀"_s, u"\t"_s, u"β"_s}));
+
+        // Latin letters that look Greek write their Greek key; the others,
+        // and a look-alike whose Greek key writes nothing, have no key.
+        const model::Encoding latin = model::encodeText(u"KaΛh pTo Bb cL"_s, keys);
+        QCOMPARE(latin.codes, morse(u"ΚΑΛΗ ΡΤΟ  "_s));
+        QCOMPARE(latin.lookAlikes, (QStringList{u"K"_s, u"a"_s, u"h"_s, u"p"_s, u"T"_s, u"o"_s}));
+        QCOMPARE(latin.missing, (QStringList{u"B"_s, u"b"_s, u"c"_s, u"L"_s}));
     }
 
     void readsAmbiguousCodes()
@@ -110,6 +117,31 @@ private slots:
         // One dash too many: the least left unread is the front, and Χ reads after it.
         QCOMPARE(shown(model::readMessage(u" . - - - - - /", keys)), u"[ . -]Χ"_s);
         QCOMPARE(shown(model::readMessage(u"##\n"_s + morse(u"Ω"_s) + u"@\n"_s, keys)), u"[##]\nΩ[@]\n"_s);
+    }
+
+    void readsMorseAsPeopleWriteIt()
+    {
+        auto keys = defaultKeys();
+        keys[25] = {Key::Kind::Custom, u"#"_s, u"y"_s};
+        const auto read = [&keys](QStringView message) {
+            const model::Reading r = model::readMessage(message, keys);
+            return shown(r) + (r.bySymbols ? u"|symbols"_s : u""_s);
+        };
+        // The common written form, spacing typed by hand, typographic symbols.
+        QCOMPARE(read(u"--. . .. .- / ... .- ..."), u"ΓΕΙΑ ΣΑΣ|symbols"_s);
+        QCOMPARE(read(u".-/-.../--./"), u"ΑΒΓ|symbols"_s);
+        QCOMPARE(read(u" - - . / . / . . / . - //"), u"ΓΕΙΑ |symbols"_s);
+        QCOMPARE(read(u" . . .  / - /"), u"ΣΤ|symbols"_s);
+        QCOMPARE(read(u"·−  −···"), u"Α Β|symbols"_s);
+        // The forms meet; line breaks and other keys' codes are read as ever,
+        // and what is no letter stays unread as it stands.
+        QCOMPARE(read(u"... ---\n - . /y .-/..--  .-.-.- ?/ .."), u"ΣΟ\nΝ#Α[..--] [.-.-.- ?] Ι|symbols"_s);
+        // What the keys write reads exactly, as it always has.
+        QCOMPARE(read(morse(u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ"_s) + u"y"_s), u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ#"_s);
+
+        // A code of one's own is read exactly: symbols mean nothing in it.
+        keys[7].code = u"7"_s;
+        QCOMPARE(read(u".-/-.../--./"), u"[.-] [-...] [--.] "_s);
     }
 
     void roundTripsARandomText()

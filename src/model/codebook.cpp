@@ -4,6 +4,9 @@
 #include <QSet>
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
 
 using namespace Qt::StringLiterals;
 
@@ -61,6 +64,23 @@ bool isLineBreak(QChar c)
 }
 
 }  // namespace
+
+// Greek typists reach for the Latin key of a letter that looks the same,
+// and cannot see the difference afterwards.
+char16_t greekLookAlike(QChar latin)
+{
+    static constexpr std::pair<char16_t, char16_t> pairs[] = {
+        {u'A', u'Α'}, {u'B', u'Β'}, {u'E', u'Ε'}, {u'Z', u'Ζ'}, {u'H', u'Η'}, {u'I', u'Ι'}, {u'K', u'Κ'},
+        {u'M', u'Μ'}, {u'N', u'Ν'}, {u'O', u'Ο'}, {u'P', u'Ρ'}, {u'T', u'Τ'}, {u'Y', u'Υ'}, {u'X', u'Χ'}};
+    if (latin.unicode() > 0x7f)
+        return 0;  // an accented Latin letter is another letter
+    const char16_t capital = latin.toUpper().unicode();
+    for (const auto& [from, to] : pairs) {
+        if (from == capital)
+            return to;
+    }
+    return 0;
+}
 
 // A key with an empty code is no key for a text, whatever its kind: it would
 // swallow the character without a trace. A custom key without a code thus
@@ -151,10 +171,15 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
         const QChar first = typed.front();
         const qsizetype foldedLength = foldedStarts[u + 1] - foldedStarts[u];
         const QString* letter = nullptr;
-        if (foldedLength == 1)
+        bool lookAlike = false;
+        if (foldedLength == 1) {
             letter = letters.value(here.front().unicode());
-        else if (foldedLength > 1)
+            if (const char16_t greek = letter || typed.size() > 1 ? 0 : greekLookAlike(typed.front()))
+                lookAlike = (letter = letters.value(greek)) != nullptr;
+        } else if (foldedLength > 1)
             letter = longerLetters.value(here.first(foldedLength).toString());
+        if (lookAlike && !result.lookAlikes.contains(typed))
+            result.lookAlikes.append(typed.toString());
         if (isLineBreak(first))
             result.codes += u'\n';
         else if (first.category() == QChar::Separator_Space && separator)
@@ -217,15 +242,13 @@ private:
 constexpr int unread = -1;
 constexpr int lineBreak = -2;
 
-}  // namespace
-
 // From the end of the message back to its start, each place keeps the least
 // unread characters of any reading of the rest, how many readings reach it
 // (1, or 2 for "more than one"), and the step the reading shown takes.
 // Of equally good steps the last one weighed is shown: a key over a line
 // break over unread, the longer code over the shorter, the earlier key of a
 // shared code.
-Reading readMessage(QStringView message, std::span<const Key> keys)
+Reading readExactly(QStringView message, std::span<const Key> keys)
 {
     const Trie trie(keys);
     const qsizetype n = message.size();
@@ -282,6 +305,196 @@ Reading readMessage(QStringView message, std::span<const Key> keys)
         }
     }
     return reading;
+}
+
+// A Morse symbol in any of the forms people type it, or 0.
+char morseSymbol(QChar c)
+{
+    switch (c.unicode()) {
+    case u'.': case u'·': case u'•': case u'∙':
+        return '.';
+    case u'-': case u'−': case u'–': case u'—': case u'_': case u'▬':
+        return '-';
+    default:
+        return 0;
+    }
+}
+
+bool isMorseText(QChar c) { return c == u' ' || c == u'/' || morseSymbol(c); }
+
+// The dots and dashes of a code written as Morse (symbols and spaces, maybe
+// closed by "/"), or nothing when it is not one.
+std::optional<std::string> morseOf(QStringView code)
+{
+    std::string symbols;
+    bool closed = false;
+    for (const QChar c : code) {
+        if (c == u' ')
+            continue;
+        if (closed)
+            return std::nullopt;
+        if (c == u'/' && !symbols.empty())
+            closed = true;
+        else if (const char symbol = morseSymbol(c))
+            symbols += symbol;
+        else
+            return std::nullopt;
+    }
+    if (symbols.empty())
+        return std::nullopt;
+    return symbols;
+}
+
+// Reads Morse by its symbols. Everything that is not Morse (a custom key's
+// code of other characters, a line break, a stray character) is read
+// exactly, stretch by stretch.
+class SymbolReader {
+public:
+    SymbolReader(QStringView message, std::span<const Key> keys, std::unordered_map<std::string, int> byMorse)
+        : message_(message), keys_(keys), byMorse_(std::move(byMorse))
+    {
+    }
+
+    Reading read()
+    {
+        for (qsizetype i = 0, end = 0; i < message_.size(); i = end) {
+            const bool morse = isMorseText(message_[i]);
+            for (end = i; end < message_.size() && isMorseText(message_[end]) == morse;)
+                ++end;
+            if (morse)
+                readMorse(i, end);
+            else
+                for (Piece& piece : readExactly(message_.sliced(i, end - i), keys_).pieces)
+                    add(std::move(piece), i, end);  // only the first can meet unread text before it
+        }
+        return std::move(reading_);
+    }
+
+private:
+    struct Run {
+        qsizetype from, to;
+    };
+
+    // A stretch of symbols, spaces and "/", a letter's worth at a time: what
+    // lies between two "/" is one letter when its symbols stand apart (the
+    // keys' own form, " . - /") or stand together right before the "/"
+    // (".-/"); otherwise it is Morse written the common way, a letter to a
+    // run of symbols, and the "/" after it ends a word.
+    void readMorse(qsizetype from, qsizetype to)
+    {
+        for (qsizetype start = from; start < to;) {
+            qsizetype stop = start;
+            while (stop < to && message_[stop] != u'/')
+                ++stop;
+            const bool slash = stop < to;
+            std::vector<Run> runs;
+            for (qsizetype i = start; i < stop;) {
+                if (message_[i] == u' ') {
+                    ++i;
+                    continue;
+                }
+                const qsizetype runStart = i;
+                while (i < stop && message_[i] != u' ')
+                    ++i;
+                runs.push_back({runStart, i});
+            }
+            const bool spaced = std::all_of(runs.begin(), runs.end(), [](Run r) { return r.to - r.from == 1; });
+            const bool closed = runs.size() == 1 && slash && runs.front().to == stop;
+            if (runs.empty()) {
+                if (slash)
+                    addWordEnd(stop + 1);
+            } else if (spaced || closed) {
+                addLetter(runs.front().from, runs.back().to);
+            } else {
+                for (std::size_t r = 0; r < runs.size(); ++r) {
+                    if (r > 0 && runs[r].from - runs[r - 1].to > 1)
+                        addWordEnd(runs[r].from);
+                    addLetter(runs[r].from, runs[r].to);
+                }
+                if (slash)
+                    addWordEnd(stop + 1);
+            }
+            start = stop + 1;
+        }
+    }
+
+    void addLetter(qsizetype from, qsizetype to)
+    {
+        std::string symbols;
+        for (const QChar c : message_.sliced(from, to - from)) {
+            if (const char symbol = morseSymbol(c))
+                symbols += symbol;
+        }
+        const auto known = byMorse_.find(symbols);
+        if (known == byMorse_.end()) {
+            add({Piece::Kind::Unread, message_.sliced(from, to - from).toString()}, from, to);
+            return;
+        }
+        const Key& key = keys_[std::size_t(known->second)];
+        const bool unnamed = key.kind != Key::Kind::Letter && isBlank(key.name);
+        add({Piece::Kind::Key, unnamed ? QString() : key.name, unnamed}, from, to);
+    }
+
+    void addWordEnd(qsizetype at) { add({Piece::Kind::Key, u" "_s}, at, at); }
+
+    // Unread text next to unread text is one stretch, as it stands in the
+    // message, the spaces between included. The piece lies at [from, to).
+    void add(Piece piece, qsizetype from, qsizetype to)
+    {
+        std::vector<Piece>& pieces = reading_.pieces;
+        if (piece.kind == Piece::Kind::Unread && !pieces.empty() && pieces.back().kind == Piece::Kind::Unread) {
+            pieces.back().text += message_.sliced(unreadEnd_, from - unreadEnd_);
+            pieces.back().text += piece.text;
+        } else {
+            pieces.push_back(std::move(piece));
+        }
+        unreadEnd_ = to;
+    }
+
+    QStringView message_;
+    std::span<const Key> keys_;
+    std::unordered_map<std::string, int> byMorse_;
+    Reading reading_;
+    qsizetype unreadEnd_ = 0;
+};
+
+qsizetype unreadLength(const Reading& reading)
+{
+    qsizetype length = 0;
+    for (const Piece& piece : reading.pieces)
+        length += piece.kind == Piece::Kind::Unread ? piece.text.size() : 0;
+    return length;
+}
+
+}  // namespace
+
+Reading readMessage(QStringView message, std::span<const Key> keys)
+{
+    Reading exact = readExactly(message, keys);
+    const qsizetype unreadExactly = unreadLength(exact);
+    if (unreadExactly == 0)
+        return exact;
+    // Every letter must be Morse, or a reading by symbols would be a guess;
+    // other keys join in when their codes are Morse too.
+    std::unordered_map<std::string, int> byMorse;
+    bool letters = false;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const std::optional<std::string> symbols = morseOf(keys[k].code);
+        if (keys[k].kind == Key::Kind::Letter) {
+            if (!symbols)
+                return exact;
+            letters = true;
+        }
+        if (symbols && keys[k].kind != Key::Kind::Separator)
+            byMorse.emplace(*symbols, int(k));  // of keys sharing a code, the first
+    }
+    if (!letters)
+        return exact;
+    Reading bySymbols = SymbolReader(message, keys, std::move(byMorse)).read();
+    if (unreadLength(bySymbols) >= unreadExactly)
+        return exact;
+    bySymbols.bySymbols = true;
+    return bySymbols;
 }
 
 namespace {

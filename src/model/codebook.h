@@ -22,7 +22,13 @@ struct Key {
 struct Encoding {
     QString codes;        // what to append to the message
     QStringList missing;  // characters with no key, as typed, each once, in order of first appearance
+    // Latin letters written as the Greek capitals they look like, each once
+    // as typed, in order of first appearance: "K" has no key, "Κ" has.
+    QStringList lookAlikes;
 };
+
+// The Greek capital a Latin letter looks like ("A" and "a" are Α), or 0.
+char16_t greekLookAlike(QChar latin);
 
 // Keys in keyboard order: the 24 letters, the separator, the 3 custom keys.
 Encoding encodeText(QStringView text, std::span<const Key> keys);
@@ -39,12 +45,22 @@ struct Piece {
 struct Reading {
     std::vector<Piece> pieces;
     bool ambiguous = false;  // another reading as good as this one gives other pieces
+    // Read as Morse is written by hand, by its dots and dashes and not by
+    // the exact spacing of the codes (see readMessage).
+    bool bySymbols = false;
 };
 
+// The message read back into the keys, code by code. Where the letters'
+// codes are all Morse and the message does not read exactly (written by
+// hand, pasted from elsewhere), it is read by its symbols instead, when that
+// leaves less unread: spaces within a letter count for nothing, "/" ends a
+// letter, and in Morse written the common way a space ends a letter and
+// " / ", "//" or two spaces end a word.
 Reading readMessage(QStringView message, std::span<const Key> keys);
 
 // One row a key with a code, in keyboard order: name, then code.
 QString keyTablePlain(std::span<const Key> keys);  // "name\tcode\n" a row
-QString keyTableHtml(std::span<const Key> keys);   // a small HTML document holding one <table>
+// A handout: a small HTML document with a heading and one <table>.
+QString keyTableHtml(std::span<const Key> keys);
 
 }  // namespace model

@@ -204,6 +204,20 @@ table=$(xclip -o -selection clipboard)
     && grep -qx "$(printf '#\ty')" <<<"$table" || fail "the key table reads [$table]"
 echo "ok: the key table"
 
+# Morse written the common way, pasted in from elsewhere, reads back too.
+printf '%s' '--. . .. .- / ... .- ...' | xclip -selection clipboard -i
+click "$main" 400 500
+keys "$main" ctrl+a ctrl+v ctrl+r
+box=$(window '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$')
+[ -n "$box" ] || fail "Ctrl+R opened no box for pasted Morse"
+keys "$box" ctrl+a ctrl+c
+reading=$(xclip -o -selection clipboard)
+[ "$reading" = 'ΓΕΙΑ ΣΑΣ' ] || fail "pasted Morse read back as [$reading]"
+shot read-box-symbols
+keys "$box" ctrl+Return
+gone '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Ctrl+Enter did not close the read box"
+echo "ok: pasted Morse read back [$reading]"
+
 # Clear, confirmed: every code and the message go.
 click "$main" $clear
 box=$(window '^ΚΑΘΑΡΙΣΜΟΣ$')

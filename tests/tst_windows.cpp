@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -398,25 +399,50 @@ private slots:
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
-        // The real write box: a preview as the text is typed, the characters
-        // without a key named, Enter a line break, Ctrl+Enter OK.
-        whenModal([](QWidget* box) {
+        // The real write box: a preview as the text is typed, Latin look-alikes
+        // and the characters without a key named, Enter a line break,
+        // Ctrl+Enter OK. A text given up with Esc comes back, selected.
+        const auto type = [](const QString& text) {
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, text, Qt::NoModifier);
+        };
+        whenModal([type](QWidget* box) {
+            QTRY_VERIFY(qobject_cast<QPlainTextEdit*>(QApplication::focusWidget()));
+            type(u"Kα"_s);
+            QCOMPARE(box->findChild<QLabel*>(u"lookAlikes"_s)->text().right(3), u"«K»"_s);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
+        QTest::keyClick(window.Text1[0], Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(window.Text3->toPlainText(), QString());
+        window.activateWindow();  // the box gave it back, as the desktop would
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        whenModal([type](QWidget* box) {
             QCOMPARE(box->windowTitle(), u"ΚΩΔΙΚΟΠΟΙΗΣΗ"_s);
             const auto fields = box->findChildren<QPlainTextEdit*>();
             QCOMPARE(fields.size(), 2);
             QTRY_COMPARE(QApplication::focusWidget(), fields[0]);
-            const auto type = [](const QString& text) {
-                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, text, Qt::NoModifier);
-            };
-            type(u"αβ!"_s);
+            QCOMPARE(fields[0]->textCursor().selectedText(), u"Kα"_s);
+            for (QPlainTextEdit* field : fields) {  // whole lines, as many as the screen has room for
+                const int lines = (field->viewport()->height() - 8) / field->fontMetrics().lineSpacing();
+                QVERIFY2(lines >= 4 && field->viewport()->height() - 8 == lines * field->fontMetrics().lineSpacing(),
+                         qPrintable(QString::number(lines)));
+            }
+            type(u"αβ\t!"_s);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             type(u"ε"_s);
             QCOMPARE(fields[1]->toPlainText(), u" . - / - . . . /\n . /"_s);
-            QVERIFY(box->findChildren<QLabel*>().last()->text().endsWith(u"«!»"_s));
+            QCOMPARE(box->findChild<QLabel*>(u"missing"_s)->text().section(u':', 1), u" «στηλοθέτης» «!»"_s);
+            QVERIFY(box->findChild<QLabel*>(u"lookAlikes"_s)->isHidden());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
         });
         QTest::keyClick(window.Text1[0], Qt::Key_T, Qt::ControlModifier);
         QCOMPARE(window.Text3->toPlainText(), u" . - / - . . . /\n . /"_s);
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        whenModal([](QWidget* box) {  // used with OK, the text is not offered again
+            QTRY_COMPARE(box->findChild<QPlainTextEdit*>()->toPlainText(), QString());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
+        QTest::keyClick(window.Text1[0], Qt::Key_T, Qt::ControlModifier);
 
         // The real read box: the reading in a field that has the focus; Enter closes it.
         window.activateWindow();  // the box gave it back, as the desktop would
@@ -427,6 +453,9 @@ private slots:
             auto* field = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
             QVERIFY(field->isReadOnly());
             QCOMPARE(field->toPlainText(), u"ΑΒ\nΕ"_s);
+            QGuiApplication::clipboard()->clear();
+            box->findChild<QDialogButtonBox*>()->buttons().constLast()->click();  // Αντιγραφή
+            QCOMPARE(QGuiApplication::clipboard()->text(), u"ΑΒ\nΕ"_s);
             QTest::keyClick(field, Qt::Key_Return);
         });
         QTest::keyClick(window.Text3, Qt::Key_R, Qt::ControlModifier);

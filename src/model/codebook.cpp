@@ -69,9 +69,9 @@ bool isLineBreak(QChar c)
 // and cannot see the difference afterwards.
 char16_t greekLookAlike(QChar latin)
 {
-    static constexpr std::pair<char16_t, char16_t> pairs[] = {
-        {u'A', u'Α'}, {u'B', u'Β'}, {u'E', u'Ε'}, {u'Z', u'Ζ'}, {u'H', u'Η'}, {u'I', u'Ι'}, {u'K', u'Κ'},
-        {u'M', u'Μ'}, {u'N', u'Ν'}, {u'O', u'Ο'}, {u'P', u'Ρ'}, {u'T', u'Τ'}, {u'Y', u'Υ'}, {u'X', u'Χ'}};
+    static constexpr std::pair<char16_t, char16_t> pairs[]
+        = {{u'A', u'Α'}, {u'B', u'Β'}, {u'E', u'Ε'}, {u'Z', u'Ζ'}, {u'H', u'Η'}, {u'I', u'Ι'}, {u'K', u'Κ'},
+           {u'M', u'Μ'}, {u'N', u'Ν'}, {u'O', u'Ο'}, {u'P', u'Ρ'}, {u'T', u'Τ'}, {u'Y', u'Υ'}, {u'X', u'Χ'}};
     if (latin.unicode() > 0x7f)
         return 0;  // an accented Latin letter is another letter
     const char16_t capital = latin.toUpper().unicode();
@@ -311,9 +311,17 @@ Reading readExactly(QStringView message, std::span<const Key> keys)
 char morseSymbol(QChar c)
 {
     switch (c.unicode()) {
-    case u'.': case u'·': case u'•': case u'∙':
+    case u'.':
+    case u'·':
+    case u'•':
+    case u'∙':
         return '.';
-    case u'-': case u'−': case u'–': case u'—': case u'_': case u'▬':
+    case u'-':
+    case u'−':
+    case u'–':
+    case u'—':
+    case u'_':
+    case u'▬':
         return '-';
     default:
         return 0;
@@ -499,6 +507,8 @@ Reading readMessage(QStringView message, std::span<const Key> keys)
 
 namespace {
 
+const QString separatorWord = u"διαχωριστικό"_s;
+
 // The key's name as the table gives it: a key without a caption is named in words.
 QString keyTableName(std::span<const Key> keys, std::size_t index)
 {
@@ -506,7 +516,7 @@ QString keyTableName(std::span<const Key> keys, std::size_t index)
     if (key.kind == Key::Kind::Letter || !isBlank(key.name))
         return key.name;
     if (key.kind == Key::Kind::Separator)
-        return u"διαχωριστικό"_s;
+        return separatorWord;
     const auto number = std::count_if(keys.begin(), keys.begin() + qsizetype(index) + 1,
                                       [](const Key& k) { return k.kind == Key::Kind::Custom; });
     return u"πλήκτρο %1"_s.arg(number);
@@ -526,25 +536,38 @@ QString keyTablePlain(std::span<const Key> keys)
 
 namespace {
 
+const QString face = u"font-family: Arial, 'Liberation Sans', sans-serif"_s;
+
 // Word processors collapse runs of spaces in HTML, and a code is read by its
 // spaces: each one goes as a no-break space. User text is never markup.
-QString htmlCell(const QString& text)
+QString htmlCell(const QString& text, const QString& style)
 {
-    return u"<td style=\"font-family: Arial, 'Liberation Sans', sans-serif; font-size: 14pt; padding: 2pt 12pt 2pt 0\">"_s
+    return u"<td style=\"%1; padding: 4pt 10pt; %2\">"_s.arg(face, style)
         + text.toHtmlEscaped().replace(u' ', u"&nbsp;"_s) + u"</td>"_s;
 }
 
 }  // namespace
 
+// A handout to print beside the message: a heading, and a table with ruled
+// cells across the page, the codes large and bold so that a dot prints as a
+// dot. Word processors keep a table's border and width from its attributes.
 QString keyTableHtml(std::span<const Key> keys)
 {
     QString out = u"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Σηματοπλέκτης</title></head>\n"
-                  "<body><table style=\"border-collapse: collapse\">\n"_s;
+                  "<body>\n<h2 style=\"%1\">Πίνακας κωδικών</h2>\n"
+                  "<table border=\"1\" cellspacing=\"0\" cellpadding=\"6\" width=\"100%\" "
+                  "style=\"border-collapse: collapse\">\n"_s.arg(face);
     for (std::size_t k = 0; k < keys.size(); ++k) {
-        if (!keys[k].code.isEmpty())
-            out += u"<tr>"_s + htmlCell(keyTableName(keys, k)) + htmlCell(keys[k].code) + u"</tr>\n"_s;
+        if (keys[k].code.isEmpty())
+            continue;
+        QString name = keyTableName(keys, k);
+        // A caption alone ("/") says nothing of what the key is for.
+        if (keys[k].kind == Key::Kind::Separator && !isBlank(keys[k].name))
+            name = separatorWord + u" «"_s + name + u"»"_s;
+        out += u"<tr>"_s + htmlCell(name, u"font-size: 14pt; width: 30%"_s)
+            + htmlCell(keys[k].code, u"font-size: 20pt; font-weight: bold"_s) + u"</tr>\n"_s;
     }
-    return out + u"</table></body></html>\n"_s;
+    return out + u"</table>\n</body></html>\n"_s;
 }
 
 }  // namespace model

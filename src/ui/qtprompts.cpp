@@ -1,92 +1,23 @@
 #include "qtprompts.h"
 
-#include "fonts.h"
+#include "box.h"
 #include "plaintextfield.h"
 
 #include <QApplication>
-#include <QDialog>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextCharFormat>
 #include <QTextCursor>
-#include <QVBoxLayout>
 #include <limits>
 
 namespace ui {
 
 using namespace Qt::StringLiterals;
-
-namespace {
-const QString okText = u"Εντάξει"_s;
-const QString cancelText = u"Άκυρο"_s;
-
-// A box over the active window, with its caption and an OK button that
-// Enter presses, and a Cancel button when asked for.
-struct Box {
-    QDialog dialog{QApplication::activeWindow()};
-    QVBoxLayout* layout = new QVBoxLayout(&dialog);
-    QDialogButtonBox* buttons;
-
-    Box(const QString& title, bool cancel)
-        : buttons(new QDialogButtonBox(cancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok))
-    {
-        dialog.setWindowTitle(title);
-        dialog.resize(560, 0);
-        buttons->button(QDialogButtonBox::Ok)->setText(okText);
-        if (cancel)
-            buttons->button(QDialogButtonBox::Cancel)->setText(cancelText);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    }
-    Box(const Box&) = delete;
-    Box& operator=(const Box&) = delete;
-
-    QLabel* addLabel(const QString& text = {})
-    {
-        auto* label = new QLabel(text);
-        label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(true);
-        layout->addWidget(label);
-        return label;
-    }
-
-    // A text field at the message's size, under its caption.
-    PlainTextField* addField(const QString& caption, bool readOnly)
-    {
-        QLabel* label = addLabel(caption);
-        auto* field = new PlainTextField;
-        field->setFont(designFont(12, false));
-        field->setReadOnly(readOnly);
-        field->setTabChangesFocus(true);
-        field->setAccessibleName(caption.chopped(1));
-        label->setBuddy(field);
-        layout->addWidget(field);
-        return field;
-    }
-
-    int exec()
-    {
-        layout->addWidget(buttons);
-        return dialog.exec();
-    }
-};
-
-// A character as the user can tell it: quoted, or by its number when it
-// shows no ink of its own.
-QString shown(const QString& character)
-{
-    const QChar first = character.front();
-    if (first.isSpace() || first.category() == QChar::Other_Control || first.category() == QChar::Other_Format)
-        return u"U+%1"_s.arg(uint(character.toUcs4().front()), 4, 16, QChar(u'0')).toUpper();
-    return u"«"_s + character + u"»"_s;
-}
-
-}  // namespace
 
 bool QtPrompts::confirm(const QString& title, const QString& prompt)
 {
@@ -114,26 +45,59 @@ QString QtPrompts::askName(const QString& prompt, const QString& title, const QS
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
+QString shownCharacter(const QString& character)
+{
+    const QChar first = character.front();
+    if (first == u' ')
+        return u"«κενό»"_s;
+    if (first == u'\t')
+        return u"«στηλοθέτης»"_s;
+    if (first == QChar::Nbsp)
+        return u"«αδιάσπαστο κενό»"_s;
+    if (first.category() == QChar::Separator_Space)
+        return u"«ειδικό κενό»"_s;
+    if (first.category() == QChar::Other_Control || first.category() == QChar::Other_Format)
+        return u"«αόρατος χαρακτήρας»"_s;
+    if (first.isMark())
+        return u"«◌"_s + character + u"»"_s;  // an accent on its own, on the dotted circle
+    return u"«"_s + character + u"»"_s;
+}
+
 std::optional<QString> QtPrompts::askText(const Writer& write)
 {
     Box box(u"ΚΩΔΙΚΟΠΟΙΗΣΗ"_s, true);
     PlainTextField* input = box.addField(u"Κείμενο:"_s, false);
     PlainTextField* preview = box.addField(u"Θα προστεθεί στο τέλος του μηνύματος:"_s, true);
+    QLabel* lookAlikes = box.addLabel();
     QLabel* missing = box.addLabel();
+    lookAlikes->setObjectName(u"lookAlikes"_s);
+    missing->setObjectName(u"missing"_s);
+    const auto quoted = [](const QStringList& characters) {
+        QStringList out;
+        for (const QString& character : characters)
+            out << shownCharacter(character);
+        return out.join(u' ');
+    };
+    const auto say = [](QLabel* label, const QString& text) {
+        label->setText(text);
+        label->setVisible(!text.isEmpty());
+    };
     QObject::connect(input, &QPlainTextEdit::textChanged, &box.dialog, [&] {
         const model::Encoding encoding = write(input->toPlainText());
         preview->setPlainText(encoding.codes);
-        QStringList characters;
-        for (const QString& character : encoding.missing)
-            characters << shown(character);
-        missing->setText(characters.isEmpty() ? QString()
-                                              : u"Χωρίς πλήκτρο, δεν γράφονται: "_s + characters.join(u' '));
+        say(lookAlikes,
+            encoding.lookAlikes.isEmpty()
+                ? QString()
+                : u"Λατινικά, γράφτηκαν ως τα ελληνικά που μοιάζουν: "_s + quoted(encoding.lookAlikes));
+        say(missing,
+            encoding.missing.isEmpty() ? QString() : u"Χωρίς πλήκτρο, δεν γράφονται: "_s + quoted(encoding.missing));
     });
-    // Enter is a line break in the text; Ctrl+Enter is OK.
-    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
-        QObject::connect(new QShortcut(keys, &box.dialog), &QShortcut::activated, &box.dialog, &QDialog::accept);
+    input->setPlainText(unsentText_);
+    input->selectAll();  // typing replaces it, Ctrl+Enter uses it
     input->setFocus();
-    if (box.exec() != QDialog::Accepted)
+    const bool ok = box.exec() == QDialog::Accepted;
+    unsentText_ = ok ? QString() : input->toPlainText();
+    if (!ok)
         return std::nullopt;
     return input->toPlainText();
 }
@@ -142,6 +106,10 @@ void QtPrompts::showReading(const model::Reading& reading)
 {
     Box box(u"ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ"_s, false);
     PlainTextField* field = box.addField(u"Το μήνυμα με τους τωρινούς κωδικούς:"_s, true);
+    QPushButton* copy = box.buttons->addButton(u"Αντιγραφή"_s, QDialogButtonBox::ActionRole);
+    copy->setAutoDefault(false);
+    QObject::connect(copy, &QPushButton::clicked, field,
+                     [field] { QApplication::clipboard()->setText(field->toPlainText()); });
     QTextCursor cursor(field->document());
     QTextCharFormat unread;
     unread.setForeground(QColor(0xb0, 0x00, 0x20));
@@ -167,6 +135,8 @@ void QtPrompts::showReading(const model::Reading& reading)
         box.addLabel(u"Σε αγκύλες και κόκκινα: ό,τι δεν ταιριάζει με κανέναν κωδικό, όπως είναι στο μήνυμα."_s);
     if (anyUnnamed)
         box.addLabel(QChar(unnamedMark) + u" : πλήκτρο χωρίς όνομα."_s);
+    if (reading.bySymbols)
+        box.addLabel(u"Διαβάστηκε από τις τελείες και τις παύλες, όπως γράφεται ο Μορς με το χέρι."_s);
     if (reading.ambiguous)
         box.addLabel(u"Με αυτούς τους κωδικούς το μήνυμα διαβάζεται με περισσότερους από έναν τρόπους· "
                      u"εδώ φαίνεται ένας."_s);

@@ -13,9 +13,18 @@ public:
     QString askName(const QString& prompt, const QString& title, const QString& initial) override;
     std::optional<QString> askText(const Writer& write) override;
     void showReading(const model::Reading& reading) override;
+
+private:
+    // A text given up with Cancel comes back at the next write box of the
+    // run: typing a paragraph is work, and Esc is pressed by mistake.
+    QString unsentText_;
 };
 
 // The mark that stands for a key without a name in a reading.
 inline constexpr char16_t unnamedMark = u'□';
+
+// A character with no key as the user can tell it: quoted, or named in
+// Greek where it shows no ink of its own.
+QString shownCharacter(const QString& character);
 
 }  // namespace ui

@@ -175,11 +175,11 @@ private slots:
                  (QStringList{u"Α"_s, u"&nbsp;.&nbsp;-&nbsp;&nbsp;/"_s, u"διαχωριστικό"_s, u"/"_s, u"&lt;b&gt;&amp;"_s,
                               u"a&quot;b"_s, u"πλήκτρο&nbsp;2"_s, u"--"_s}));
         QVERIFY(html.contains(u"<h2"_s) && html.contains(u"font-weight: bold\">a&quot;b"_s));
-        // The handout names a captioned separator in words as well.
+        // A captioned separator is named in words as well.
         auto named = keys;
         named[2].name = u"/"_s;
         QVERIFY(model::keyTableHtml(named).contains(u">διαχωριστικό&nbsp;«/»</td>"_s));
-        QCOMPARE(model::keyTablePlain(named).split(u'\n')[1], u"/\t/"_s);
+        QCOMPARE(model::keyTablePlain(named).split(u'\n')[1], u"διαχωριστικό «/»\t/"_s);
     }
 };
 

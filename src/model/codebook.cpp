@@ -27,21 +27,6 @@ char32_t codePointAt(QStringView s, qsizetype i, qsizetype& size)
     return s[i].unicode();
 }
 
-// What a character stands for on the keyboard: accents, dialytika and case
-// go, so "ά", "Ά" and "α" are all Α, and "ς" upper-cases to Σ.
-QString fold(QStringView s)
-{
-    const QString decomposed = s.toString().normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(decomposed.size());
-    qsizetype size = 0;
-    for (qsizetype i = 0; i < decomposed.size(); i += size) {
-        if (!QChar::isMark(codePointAt(decomposed, i, size)))
-            out += QStringView(decomposed).sliced(i, size);
-    }
-    return out.toUpper();
-}
-
 // A typed character: one code point with the marks that follow it, so that a
 // decomposed "ά" is one letter and an unknown "é" is reported whole.
 // "\r\n" is one line break.
@@ -64,6 +49,21 @@ bool isLineBreak(QChar c)
 }
 
 }  // namespace
+
+// What a character stands for on the keyboard: accents, dialytika and case
+// go, so "ά", "Ά" and "α" are all Α, and "ς" upper-cases to Σ.
+QString fold(QStringView s)
+{
+    const QString decomposed = s.toString().normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(decomposed.size());
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < decomposed.size(); i += size) {
+        if (!QChar::isMark(codePointAt(decomposed, i, size)))
+            out += QStringView(decomposed).sliced(i, size);
+    }
+    return out.toUpper();
+}
 
 // Greek typists reach for the Latin key of a letter that looks the same,
 // and cannot see the difference afterwards.
@@ -507,22 +507,24 @@ Reading readMessage(QStringView message, std::span<const Key> keys)
 
 namespace {
 
-const QString separatorWord = u"διαχωριστικό"_s;
-
-// The key's name as the table gives it: a key without a caption is named in words.
+// The key's name as the table gives it: a key without a caption is named in
+// words, and so is the separator, whose caption alone ("/") says nothing of
+// what it is for, and which a table read back must know whatever its caption.
 QString keyTableName(std::span<const Key> keys, std::size_t index)
 {
     const Key& key = keys[index];
+    if (key.kind == Key::Kind::Separator)
+        return QString::fromUtf16(separatorWord) + (isBlank(key.name) ? QString() : u" «"_s + key.name + u"»"_s);
     if (key.kind == Key::Kind::Letter || !isBlank(key.name))
         return key.name;
-    if (key.kind == Key::Kind::Separator)
-        return separatorWord;
     const auto number = std::count_if(keys.begin(), keys.begin() + qsizetype(index) + 1,
                                       [](const Key& k) { return k.kind == Key::Kind::Custom; });
-    return u"πλήκτρο %1"_s.arg(number);
+    return customKeyWord(int(number));
 }
 
 }  // namespace
+
+QString customKeyWord(int number) { return u"πλήκτρο %1"_s.arg(number); }
 
 QString keyTablePlain(std::span<const Key> keys)
 {
@@ -560,11 +562,7 @@ QString keyTableHtml(std::span<const Key> keys)
     for (std::size_t k = 0; k < keys.size(); ++k) {
         if (keys[k].code.isEmpty())
             continue;
-        QString name = keyTableName(keys, k);
-        // A caption alone ("/") says nothing of what the key is for.
-        if (keys[k].kind == Key::Kind::Separator && !isBlank(keys[k].name))
-            name = separatorWord + u" «"_s + name + u"»"_s;
-        out += u"<tr>"_s + htmlCell(name, u"font-size: 14pt; width: 30%"_s)
+        out += u"<tr>"_s + htmlCell(keyTableName(keys, k), u"font-size: 14pt; width: 30%"_s)
             + htmlCell(keys[k].code, u"font-size: 20pt; font-weight: bold"_s) + u"</tr>\n"_s;
     }
     return out + u"</table>\n</body></html>\n"_s;

@@ -17,6 +17,8 @@ struct Key {
     Kind kind;
     QString name;  // the capital for a letter, the caption (maybe empty) for the others
     QString code;
+
+    bool operator==(const Key&) const = default;
 };
 
 struct Encoding {
@@ -26,6 +28,10 @@ struct Encoding {
     // as typed, in order of first appearance: "K" has no key, "Κ" has.
     QStringList lookAlikes;
 };
+
+// What a text stands for on the keyboard: accents, dialytika and case go,
+// so "ά", "Ά" and "α" are all Α, and "ς" upper-cases to Σ.
+QString fold(QStringView text);
 
 // The Greek capital a Latin letter looks like ("A" and "a" are Α), or 0.
 char16_t greekLookAlike(QChar latin);
@@ -57,6 +63,10 @@ struct Reading {
 // letter, and in Morse written the common way a space ends a letter and
 // " / ", "//" or two spaces end a word.
 Reading readMessage(QStringView message, std::span<const Key> keys);
+
+// The words the key table names a key without a caption by.
+inline constexpr char16_t separatorWord[] = u"διαχωριστικό";
+QString customKeyWord(int number);  // "πλήκτρο 2" for the second custom key
 
 // One row a key with a code, in keyboard order: name, then code.
 QString keyTablePlain(std::span<const Key> keys);  // "name\tcode\n" a row

@@ -1,0 +1,182 @@
+// The built-in codes, and code tables read back from the clipboard.
+
+#include "model/codes.h"
+#include "model/slots.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using model::CodeKind;
+using model::Key;
+
+namespace {
+
+std::vector<Key> defaultKeys()
+{
+    std::vector<Key> keys;
+    for (int i = 0; i < model::letterCount; ++i)
+        keys.push_back({Key::Kind::Letter, model::letterCaption(i), model::letterCode(i)});
+    keys.push_back({Key::Kind::Separator, u"/"_s, u"/"_s});
+    keys.resize(model::slotCount, {Key::Kind::Custom, {}, {}});
+    return keys;
+}
+
+// The 24 letters' codes, then the separator's, after `|`; the separator's caption after `@`.
+QString shown(const std::vector<Key>& keys)
+{
+    QStringList letters;
+    for (int i = 0; i < model::letterCount; ++i)
+        letters << keys[std::size_t(i)].code;
+    return letters.join(u'|') + u" |"_s + keys[24].code + u'@' + keys[24].name;
+}
+
+model::CodeChoice code(CodeKind kind, int shift = 3, const QString& word = u"ΠΡΟΣΚΟΠΟΣ"_s)
+{
+    model::CodeChoice choice;
+    choice.kind = kind;
+    choice.shift = shift;
+    choice.word = word;
+    return choice;
+}
+
+QString load(const model::CodeChoice& choice) { return shown(model::loadCode(choice, defaultKeys()).keys); }
+
+}  // namespace
+
+class CodesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void builtInCodesWhole()
+    {
+        QCOMPARE(model::loadCode({}, defaultKeys()).keys, defaultKeys());
+        QCOMPARE(load(code(CodeKind::Numbers)),
+                 u"1 |2 |3 |4 |5 |6 |7 |8 |9 |10 |11 |12 |13 |14 |15 |16 |17 |18 |19 |20 |21 |22 |23 |24  |/ @/ "_s);
+        QCOMPARE(load(code(CodeKind::Reversed)), u"Ω|Ψ|Χ|Φ|Υ|Τ|Σ|Ρ|Π|Ο|Ξ|Ν|Μ|Λ|Κ|Ι|Θ|Η|Ζ|Ε|Δ|Γ|Β|Α | @␣"_s);
+        QCOMPARE(load(code(CodeKind::Caesar)), u"Δ|Ε|Ζ|Η|Θ|Ι|Κ|Λ|Μ|Ν|Ξ|Ο|Π|Ρ|Σ|Τ|Υ|Φ|Χ|Ψ|Ω|Α|Β|Γ | @␣"_s);
+        QCOMPARE(load(code(CodeKind::Caesar, 23)), u"Ω|Α|Β|Γ|Δ|Ε|Ζ|Η|Θ|Ι|Κ|Λ|Μ|Ν|Ξ|Ο|Π|Ρ|Σ|Τ|Υ|Φ|Χ|Ψ | @␣"_s);
+        QCOMPARE(load(code(CodeKind::Keyword)), u"Π|Ρ|Ο|Σ|Κ|Α|Β|Γ|Δ|Ε|Ζ|Η|Θ|Ι|Λ|Μ|Ν|Ξ|Τ|Υ|Φ|Χ|Ψ|Ω | @␣"_s);
+        QCOMPARE(load(code(CodeKind::Polybius)),
+                 u"11 |12 |13 |14 |15 |21 |22 |23 |24 |25 |31 |32 |33 |34 |35 |41 |42 |43 "
+                 u"|44 |45 |51 |52 |53 |54  |/ @/ "_s);
+        QCOMPARE(load(code(CodeKind::Phone)),
+                 u"2 |22 |222 |3 |33 |333 |4 |44 |444 |5 |55 |555 |6 |66 |666 |7 |77 |777 "
+                 u"|8 |88 |888 |9 |99 |999  |0 @0 "_s);
+        QCOMPARE(load(code(CodeKind::Braille)), u"⠁|⠃|⠛|⠙|⠑|⠵|⠜|⠹|⠊|⠅|⠇|⠍|⠝|⠭|⠕|⠏|⠗|⠎|⠞|⠽|⠋|⠓|⠯|⠚ |⠀@␣"_s);
+    }
+
+    void keywordFoldsAndDropsRepeats()
+    {
+        model::CodeChoice choice = code(CodeKind::Keyword);
+        // Accents, case, final sigma, Latin look-alikes and non-letters: all
+        // as a text to write is read; a letter counts at its first appearance.
+        choice.word = u"ς-Ώμέγα! mOΣ"_s;
+        QVERIFY(load(choice).startsWith(u"Σ|Ω|Μ|Ε|Γ|Α|Ο|Β|Δ|Ζ|Η|"_s));
+        QVERIFY(model::loadCode(choice, defaultKeys()).notes.isEmpty());
+        for (const QString& word : {u"abc 12"_s, QString()}) {
+            choice.word = word;
+            const model::LoadedCode plain = model::loadCode(choice, defaultKeys());
+            QVERIFY(shown(plain.keys).startsWith(u"Α|Β|Γ|Δ|"_s));
+            QCOMPARE(plain.notes.size(), 1);
+        }
+    }
+
+    void brailleAsLiblouisWritesGreek()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("liblouis's table is read on Linux; the code is the same data there");
+#endif
+        QFile table(u"/usr/share/liblouis/tables/el.ctb"_s);
+        QVERIFY2(table.open(QIODevice::ReadOnly), "liblouis's Greek table (Debian's liblouis-data) is missing");
+        // "lowercase \x03B1	1	# α Alpha": a small letter and its dots.
+        const QRegularExpression line(u"^lowercase \\\\x03(B[1-9A-F]|C[0-9])\\s+([1-8]+)\\s"_s,
+                                      QRegularExpression::MultilineOption);
+        QString cells;
+        for (const auto& m : line.globalMatch(QString::fromUtf8(table.readAll()))) {
+            if (m.captured(1) == u"C2"_s)
+                continue;  // final sigma, which has no key of its own
+            char16_t cell = 0x2800;
+            for (const QChar dot : m.captured(2))
+                cell |= char16_t(1 << (dot.unicode() - u'1'));
+            cells += QChar(cell);
+        }
+        const std::vector<Key> braille = model::loadCode(code(CodeKind::Braille), defaultKeys()).keys;
+        QString ours;
+        for (int i = 0; i < model::letterCount; ++i)
+            ours += braille[std::size_t(i)].code;
+        QCOMPARE(ours, cells);
+    }
+
+    void heldCodeFindsTheCodeAndItsSetting()
+    {
+        QCOMPARE(model::heldCode(defaultKeys(), {})->kind, CodeKind::Morse);
+        const model::CodeChoice caesar = code(CodeKind::Caesar, 17);
+        const auto caesar17 = model::heldCode(model::loadCode(caesar, defaultKeys()).keys, {});
+        QVERIFY(caesar17 && caesar17->kind == CodeKind::Caesar && caesar17->shift == 17);
+        const model::CodeChoice keyword = code(CodeKind::Keyword, 3, u"Λύκοι"_s);
+        auto keys = model::loadCode(keyword, defaultKeys()).keys;
+        QCOMPARE(model::heldCode(keys, keyword), keyword);
+        QVERIFY(!model::heldCode(keys, {}));  // a word no longer remembered
+        keys = defaultKeys();
+        keys[24].code = u"//"_s;
+        QVERIFY(!model::heldCode(keys, {}));
+    }
+
+    void tablesComeBackFromTheClipboardAndAWordProcessor()
+    {
+        // Typed codes of every kind, a captioned separator and a named and an unnamed custom key.
+        std::vector<Key> mine = defaultKeys();
+        mine[0].code = u"  a  b "_s;
+        mine[1].code = u"<&>"_s;
+        mine[2].code = u"⠛ x"_s;
+        mine[24] = {Key::Kind::Separator, u"#"_s, u" # "_s};
+        mine[25] = {Key::Kind::Custom, u"ΟΥ"_s, u"8"_s};
+        mine[27] = {Key::Kind::Custom, {}, u" ? "_s};
+        const QString plain = model::keyTablePlain(mine), html = model::keyTableHtml(mine);
+
+        // As Writer gives the table back: a cell a line, every space a no-break one.
+        QString writer = u"Πίνακας κωδικών\n"_s;
+        for (const QString& row : plain.split(u'\n', Qt::SkipEmptyParts))
+            writer += QString(row).replace(u'\t', u'\n').replace(u' ', QChar::Nbsp) + u'\n';
+        const std::vector<Key> after = defaultKeys();
+        for (const auto& [h, t] :
+             {std::pair{html, QString()}, {QString(), plain}, {QString(), writer}, {u"<p>no table</p>"_s, writer}}) {
+            model::CodeChoice choice = code(CodeKind::Table);
+            choice.tableHtml = h;
+            choice.tableText = t;
+            const model::LoadedCode loaded = model::loadCode(choice, after);
+            QVERIFY(loaded.usable);
+            QCOMPARE(shown(loaded.keys), shown(mine).replace(u"@#"_s, u"@ # "_s));
+            QCOMPARE(loaded.keys[25].name, u"ΟΥ"_s);
+            QCOMPARE(loaded.keys[26], after[26]);
+            QCOMPARE(loaded.keys[27], (Key{Key::Kind::Custom, {}, u" ? "_s}));
+            QVERIFY(loaded.notes.isEmpty());
+        }
+    }
+
+    void tablesOfJunkSayWhatTheyLeaveOut()
+    {
+        model::CodeChoice choice = code(CodeKind::Table);
+        for (const QString& junk : {QString(), u"\n \n"_s, u"<table><tr><td>Α</td></tr></table>"_s}) {
+            choice.tableHtml = junk;
+            QVERIFY(!model::loadCode(choice, defaultKeys()).usable);
+        }
+        choice.tableHtml.clear();
+        choice.tableText = u"α\t1\nΆ\t2\n  \t3\nw\t4\nx\t5\ny\t6\nz\t7\nζ\t\nδιαχωριστικό\t+\n"_s;
+        const model::LoadedCode loaded = model::loadCode(choice, defaultKeys());
+        QCOMPARE(loaded.keys[0].code, u"1"_s);
+        QCOMPARE(loaded.keys[24].code, u"+"_s);
+        QCOMPARE((QStringList{loaded.keys[25].name, loaded.keys[26].name, loaded.keys[27].name}),
+                 (QStringList{u"w"_s, u"x"_s, u"y"_s}));
+        QCOMPARE(loaded.notes.size(), 2);
+        QCOMPARE(loaded.notes[0],
+                 u"Δεν φορτώνονται: «Ά» (δεύτερη φορά), μια γραμμή χωρίς όνομα, "
+                 u"«z» (τα δικά σου πλήκτρα είναι μόνο τρία), «ζ» (χωρίς κωδικό)."_s);
+        QVERIFY(loaded.notes[1].endsWith(u"Β, Γ, Δ, Ε, Ζ, Η, Θ, Ι, Κ, Λ, Μ, Ν, Ξ, Ο, Π, Ρ, Σ, Τ, Υ, Φ, Χ, Ψ, Ω."_s));
+    }
+};
+
+QTEST_MAIN(CodesTest)
+#include "tst_codes.moc"

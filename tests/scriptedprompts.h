@@ -12,9 +12,10 @@
 struct ScriptedPrompts : keyboard::Prompts {
     std::deque<bool> confirmations;
     std::deque<QString> names;
-    std::deque<std::optional<QString>> texts;  // what the write box is given, or Cancel
-    std::vector<model::Reading> readings;      // what the read box showed
-    QStringList asked;                         // "title|prompt" of every question, in order
+    std::deque<std::optional<QString>> texts;            // what the write box is given, or Cancel
+    std::vector<model::Reading> readings;                // what the read box showed
+    std::deque<std::optional<model::CodeChoice>> codes;  // what the codes box is given, or Cancel
+    QStringList asked;                                   // "title|prompt" of every question, in order
 
     bool confirm(const QString& title, const QString& prompt) override
     {
@@ -55,4 +56,16 @@ struct ScriptedPrompts : keyboard::Prompts {
     }
 
     void showReading(const model::Reading& reading) override { readings.push_back(reading); }
+
+    std::optional<model::CodeChoice> chooseCode(std::span<const model::Key>) override
+    {
+        asked << u"ΚΩΔΙΚΕΣ"_qs;
+        if (codes.empty()) {
+            QTest::qFail("an unexpected code was asked", __FILE__, __LINE__);
+            return {};
+        }
+        const std::optional<model::CodeChoice> answer = codes.front();
+        codes.pop_front();
+        return answer;
+    }
 };

@@ -241,6 +241,45 @@ private slots:
         QCOMPARE(w->Command2->caption(), QString());
     }
 
+    void codesLoadIntoTheLettersAndTheSeparatorOnly()
+    {
+        prompts.names = {u"#"_s};
+        press(w->customKeys[0]);
+        w->customFields[0]->setText(u"@"_s);
+        press(w->customKeys[0]);
+        const auto choose = [this](model::CodeKind kind, const QString& table = {}) {
+            model::CodeChoice choice;
+            choice.kind = kind;
+            choice.tableText = table;
+            prompts.codes = {choice};
+            QTest::keyClick(w->Text3, Qt::Key_K, Qt::ControlModifier);
+        };
+        choose(model::CodeKind::Polybius);
+        press(w->letterKeys[0]);
+        press(w->letterKeys[23]);
+        press(w->Command2);
+        QCOMPARE(message(), u"@11 54 / "_s);
+        QCOMPARE(w->Command2->caption(), u"/ "_s);
+        QCOMPARE(w->customKeys[0]->caption(), u"#"_s);
+
+        // A separator that shows no ink shows a sign for a space on its key.
+        choose(model::CodeKind::Braille);
+        QCOMPARE(w->Text2->text(), u"⠀"_s);
+        QCOMPARE(w->Command2->caption(), u"␣"_s);
+        prompts.codes = {std::nullopt};  // Cancel changes nothing
+        QTest::keyClick(w->Text1[3], Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(w->Text1[1]->text(), u"⠃"_s);
+
+        // A table names the keys it loads; the others keep their codes.
+        choose(model::CodeKind::Table, u"β\t-b-\nΨάρι\t<>\n"_s);
+        QCOMPARE(w->Text1[1]->text(), u"-b-"_s);
+        QCOMPARE(w->Text1[2]->text(), u"⠛"_s);
+        QCOMPARE(w->customKeys[0]->caption(), u"Ψάρι"_s);
+        QCOMPARE(w->customFields[0]->text(), u"<>"_s);
+        QCOMPARE(message(), u"@11 54 / "_s);
+        QVERIFY(prompts.codes.empty());
+    }
+
     void exitEndsOnlyWhenConfirmed()
     {
         prompts.confirmations = {false};

@@ -18,6 +18,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -303,7 +304,7 @@ private slots:
                                 u"Ε&πικόλληση"_s, u"Διαγραφή"_s,           u"Επιλογή όλων"_s};
         QCOMPARE(contextMenuOf(w->Text1[0]), greek);
         const QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s, u"Αποκωδικοποίηση μηνύματος…"_s,
-                                     u"Αντιγραφή πίνακα κωδικών"_s};
+                                     u"Αντιγραφή πίνακα κωδικών"_s, u"Κώδικες…"_s};
         QCOMPARE(contextMenuOf(w->Text3->viewport()), greek + wholeTexts);
 
         // Presses and typing share one history, backwards and forwards.
@@ -481,6 +482,65 @@ private slots:
         QTest::mouseClick(window.Command3, Qt::LeftButton);
         QCOMPARE(window.customKeys[1]->caption(), QString());
         QCOMPARE(window.Text1[0]->text(), QString());
+    }
+
+    void realCodesBoxAnswersTheKeyboard()
+    {
+        ui::QtPrompts real;
+        ui::MainWindow window(real, [] {});
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        // Down to Polybius's square, the preview kept current, Ctrl+Enter loads it.
+        whenModal([](QWidget* box) {
+            QCOMPARE(box->windowTitle(), u"ΚΩΔΙΚΕΣ"_s);
+            auto* list = box->findChild<QListWidget*>();
+            QTRY_COMPARE(QApplication::focusWidget(), list);
+            QCOMPARE(list->currentRow(), 0);  // the keys hold Morse: nothing to warn of
+            QVERIFY(!box->findChild<QLabel*>(u"warning"_s));
+            for (int i = 0; i < 5; ++i)
+                QTest::keyClick(list, Qt::Key_Down);
+            QVERIFY(box->findChild<QPlainTextEdit*>(u"preview"_s)
+                        ->toPlainText()
+                        .endsWith(u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ:\n25 11 31 22 / 15 41 24 44 45 52 24 11 "_s));
+            QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier);
+        });
+        QTest::keyClick(window.Text3, Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(window.Text1[23]->text(), u"54 "_s);
+
+        // A table from the clipboard, the HTML one taken over the text: the
+        // list opens at the code the keys hold, and Tab from the last entry
+        // reaches the paste field.
+        window.Text1[2]->setText(u"my own"_s);
+        const std::vector<model::Key> table{{model::Key::Kind::Letter, u"Α"_s, u" x  y"_s}};
+        auto* data = new QMimeData;
+        data->setHtml(model::keyTableHtml(table));
+        data->setText(u"Α\tnot this\n"_s);
+        QGuiApplication::clipboard()->setMimeData(data);
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        whenModal([](QWidget* box) {
+            auto* list = box->findChild<QListWidget*>();
+            QTRY_COMPARE(QApplication::focusWidget(), list);
+            QCOMPARE(list->currentRow(), 0);
+            QVERIFY(box->findChild<QLabel*>(u"warning"_s)->isVisible());
+            QTest::keyClick(list, Qt::Key_Down, Qt::NoModifier);
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Down);
+            const QStringList names = accessibleNames(box);
+            QVERIFY2(names.contains(u"Κώδικες"_s) && names.contains(u"Μετατόπιση"_s) && names.contains(u"Θα γίνουν"_s),
+                     qPrintable(names.join(u'|')));
+            QTest::keyClick(list, Qt::Key_End);
+            QTest::keyClick(list, Qt::Key_Tab);
+            auto* paste = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
+            QVERIFY(paste && !paste->isReadOnly());
+            QTest::keyClick(paste, Qt::Key_V, Qt::ControlModifier);
+            QVERIFY(box->findChild<QLabel*>(u"notes"_s)->text().contains(u"κρατούν τους κωδικούς τους: Β, Γ,"_s));
+            QTest::keyClick(paste, Qt::Key_Return, Qt::ControlModifier);
+        });
+        QTest::keyClick(window.Text3, Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(window.Text1[0]->text(), u" x  y"_s);
+        QCOMPARE(window.Text1[2]->text(), u"my own"_s);
     }
 };
 

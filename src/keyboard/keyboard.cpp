@@ -158,6 +158,30 @@ void Keyboard::copyKeyTable()
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
+void Keyboard::chooseCode()
+{
+    const std::vector<model::Key> before = keys();
+    const std::optional<model::CodeChoice> choice = prompts_.chooseCode(before);
+    if (!choice)
+        return;
+    const std::vector<model::Key> after = model::loadCode(*choice, before).keys;
+    // Only what changes is written: a field set to its own text would lose
+    // its caret and its undo history for nothing.
+    const auto write = [](QLineEdit* field, KeyButton* key, const model::Key& was, const model::Key& now) {
+        if (now.code != was.code)
+            field->setText(now.code);
+        if (key && now.name != was.name)
+            key->setCaption(now.name);
+    };
+    std::size_t k = 0;
+    for (int i = 0; i < model::letterCount; ++i, ++k)
+        write(controls_.letterFields[i], nullptr, before[k], after[k]);
+    write(controls_.separatorField, controls_.separatorKey, before[k], after[k]);
+    ++k;
+    for (int i = 0; i < model::customCount; ++i, ++k)
+        write(controls_.customFields[i], controls_.customKeys[i], before[k], after[k]);
+}
+
 void Keyboard::Command32_Click()
 {
     if (prompts_.confirm(u"ΕΞΟΔΟΣ"_s, u"Σίγουρα θες να βγεις;"_s))

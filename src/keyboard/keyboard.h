@@ -53,6 +53,7 @@ public:
     void writeText();     // a text typed at once, appended as its codes
     void readMessage();   // the message read back into the keys
     void copyKeyTable();  // the keys and their codes, to hand out with a message
+    void chooseCode();    // a built-in code or a code table loaded into the keys
 
 private:
     // Every key with its name and code, in keyboard order, as the controls hold them now.

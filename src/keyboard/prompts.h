@@ -1,10 +1,12 @@
 #pragma once
 
 #include "model/codebook.h"
+#include "model/codes.h"
 
 #include <QString>
 #include <functional>
 #include <optional>
+#include <span>
 
 namespace keyboard {
 
@@ -27,6 +29,10 @@ public:
 
     // A box showing the message as read back into the keys.
     virtual void showReading(const model::Reading& reading) = 0;
+
+    // A box choosing a code to load into the keys, which are given as they
+    // stand; the choice on OK, nothing on Cancel.
+    virtual std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys) = 0;
 };
 
 }  // namespace keyboard

@@ -53,8 +53,14 @@ int heightForLines(const QPlainTextEdit& field, int lines)
 
 PlainTextField* Box::addField(const QString& caption, bool readOnly, QVBoxLayout* into, int lines)
 {
-    QLabel* label = addLabel(caption, into);
     auto* field = new PlainTextField;
+    addField(field, caption, readOnly, into, lines);
+    return field;
+}
+
+void Box::addField(PlainTextField* field, const QString& caption, bool readOnly, QVBoxLayout* into, int lines)
+{
+    QLabel* label = addLabel(caption, into);
     field->setFont(designFont(12, false));
     field->setReadOnly(readOnly);
     field->setTabChangesFocus(true);
@@ -63,7 +69,6 @@ PlainTextField* Box::addField(const QString& caption, bool readOnly, QVBoxLayout
     label->setBuddy(field);
     (into ? into : layout)->addWidget(field, 1);
     fields_.push_back({field, lines});
-    return field;
 }
 
 int Box::exec()

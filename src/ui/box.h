@@ -34,6 +34,7 @@ public:
 
     // A multi-line text field under its caption, with room for `lines` lines.
     PlainTextField* addField(const QString& caption, bool readOnly, QVBoxLayout* into = nullptr, int lines = 10);
+    void addField(PlainTextField* field, const QString& caption, bool readOnly, QVBoxLayout* into, int lines);
 
     // Adds the buttons and the Ctrl+Enter line, fits the box to its screen
     // (its fields give up lines, never below a few, where the screen is too

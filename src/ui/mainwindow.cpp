@@ -238,6 +238,7 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
         {u"Αποκωδικοποίηση μηνύματος…"_s, QKeySequence(Qt::CTRL | Qt::Key_R), &keyboard::Keyboard::readMessage},
         {u"Αντιγραφή πίνακα κωδικών"_s, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
          &keyboard::Keyboard::copyKeyTable},
+        {u"Κώδικες…"_s, QKeySequence(Qt::CTRL | Qt::Key_K), &keyboard::Keyboard::chooseCode},
     };
     for (const auto& c : commands) {
         auto* action = new QAction(c.text, this);

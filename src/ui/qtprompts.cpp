@@ -1,6 +1,7 @@
 #include "qtprompts.h"
 
 #include "box.h"
+#include "codesbox.h"
 #include "plaintextfield.h"
 
 #include <QApplication>
@@ -143,6 +144,11 @@ void QtPrompts::showReading(const model::Reading& reading)
     field->moveCursor(QTextCursor::Start);
     field->setFocus();
     box.exec();
+}
+
+std::optional<model::CodeChoice> QtPrompts::chooseCode(std::span<const model::Key> keys)
+{
+    return ui::chooseCode(keys, codeSettings_);
 }
 
 }  // namespace ui

@@ -13,11 +13,14 @@ public:
     QString askName(const QString& prompt, const QString& title, const QString& initial) override;
     std::optional<QString> askText(const Writer& write) override;
     void showReading(const model::Reading& reading) override;
+    std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys) override;
 
 private:
     // A text given up with Cancel comes back at the next write box of the
     // run: typing a paragraph is work, and Esc is pressed by mistake.
     QString unsentText_;
+    // The codes box's settings, as the user left them.
+    model::CodeChoice codeSettings_;
 };
 
 // The mark that stands for a key without a name in a reading.

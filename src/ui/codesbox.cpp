@@ -1,0 +1,205 @@
+#include "codesbox.h"
+
+#include "box.h"
+#include "plaintextfield.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTextDocument>
+#include <QTextOption>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace ui {
+
+using namespace Qt::StringLiterals;
+using model::CodeKind;
+
+namespace {
+
+// A field a code table is pasted into. What the clipboard offered is kept
+// whole, the HTML table a word processor gives included, which a plain
+// field would drop; typing in the field leaves only its text.
+class TableField : public PlainTextField {
+public:
+    QString html;
+
+    void show(const QString& pastedHtml, const QString& text)
+    {
+        setPlainText(text);
+        html = pastedHtml;
+        shown_ = text;
+    }
+    bool edited() const { return toPlainText() != shown_; }
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        show(source->hasHtml() ? source->html() : QString(), source->text());
+    }
+
+private:
+    QString shown_;
+};
+
+const QString sample = u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ"_s;
+constexpr int previewRows = 8;  // the letters in three columns, as on the keyboard
+
+// What loading would give, in `field`: every letter with its code, the
+// separator's, and a sample written in that code.
+void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys)
+{
+    std::vector<const model::Key*> letters;
+    QString separator;
+    for (const model::Key& key : keys) {
+        if (key.kind == model::Key::Kind::Letter)
+            letters.push_back(&key);
+        else if (key.kind == model::Key::Kind::Separator)
+            separator = key.code;
+    }
+    // A tab before each code and each next letter, stopping where the
+    // column's widest code has room.
+    const QFontMetrics metrics = field.fontMetrics();
+    const int gap = metrics.horizontalAdvance(u"ΩΩ"_s);
+    QList<QTextOption::Tab> stops;
+    qreal at = 0;
+    for (std::size_t first = 0; first < letters.size(); first += previewRows) {
+        int widest = 0;
+        for (std::size_t i = first; i < std::min(letters.size(), first + previewRows); ++i)
+            widest = std::max(widest, metrics.horizontalAdvance(letters[i]->code));
+        at += gap;
+        stops << QTextOption::Tab(at, QTextOption::LeftTab);
+        at += widest + gap;
+        stops << QTextOption::Tab(at, QTextOption::LeftTab);
+    }
+    QTextOption option = field.document()->defaultTextOption();
+    option.setTabs(stops);
+    field.document()->setDefaultTextOption(option);
+
+    QString text;
+    for (std::size_t row = 0; row < previewRows; ++row) {
+        for (std::size_t i = row; i < letters.size(); i += previewRows)
+            text += (i == row ? u""_s : u"\t"_s) + letters[i]->name + u'\t' + letters[i]->code;
+        text += u'\n';
+    }
+    // In quotes, so that a code of spaces shows where it starts and ends.
+    text += u'\n' + QString::fromUtf16(model::separatorWord) + u":  «"_s + separator + u"»\n\n"_s;
+    field.setPlainText(text + sample + u":\n"_s + model::encodeText(sample, keys).codes);
+}
+
+}  // namespace
+
+std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, model::CodeChoice& remembered)
+{
+    Box box(u"ΚΩΔΙΚΕΣ"_s, true);
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    box.layout->addLayout(columns, 1);
+    columns->addLayout(left);
+    columns->addLayout(right, 1);
+
+    auto* list = new QListWidget;
+    list->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    for (int k = 0; k < model::codeKindCount; ++k)
+        list->addItem(model::codeName(CodeKind(k)));
+    list->setAccessibleName(u"Κώδικες"_s);
+    QLabel* listLabel = box.addLabel(u"Κώδικας:"_s, left);
+    listLabel->setBuddy(list);
+    left->addWidget(list);
+
+    // The setting under the list: a page for each kind of setting.
+    auto* settings = new QStackedWidget;
+    left->addWidget(settings, 1);
+    settings->addWidget(new QWidget);
+    const auto page = [settings] {
+        auto* widget = new QWidget;
+        auto* layout = new QVBoxLayout(widget);
+        layout->setContentsMargins({});
+        settings->addWidget(widget);
+        return layout;
+    };
+    QVBoxLayout* shiftPage = page();
+    auto* shift = new QSpinBox;
+    shift->setRange(model::shortestShift, model::longestShift);
+    shift->setAccessibleName(u"Μετατόπιση"_s);
+    box.addLabel(u"Μετατόπιση:"_s, shiftPage)->setBuddy(shift);
+    shiftPage->addWidget(shift);
+    shiftPage->addStretch();
+    QVBoxLayout* wordPage = page();
+    auto* word = new QLineEdit;
+    word->setAccessibleName(u"Λέξη"_s);
+    box.addLabel(u"Λέξη:"_s, wordPage)->setBuddy(word);
+    wordPage->addWidget(word);
+    wordPage->addStretch();
+    QVBoxLayout* tablePage = page();
+    auto* table = new TableField;
+    box.addField(table, u"Πίνακας κωδικών, επικολλημένος εδώ:"_s, false, tablePage, 6);
+
+    PlainTextField* shown = box.addField(u"Θα γίνουν:"_s, true, right, 15);
+    shown->setObjectName(u"preview"_s);
+    QLabel* notes = box.addLabel({}, right);
+    notes->setObjectName(u"notes"_s);
+
+    const std::optional<model::CodeChoice> held = model::heldCode(keys, remembered);
+    if (!held)
+        box.addLabel(u"Οι κωδικοί των πλήκτρων δεν είναι κανένας από αυτούς και θα χαθούν· κράτησέ τους πρώτα "
+                     u"με «Αντιγραφή πίνακα κωδικών» (Ctrl+Shift+C)."_s)
+            ->setObjectName(u"warning"_s);
+
+    const model::CodeChoice start = held.value_or(remembered);
+    shift->setValue(start.shift);
+    word->setText(start.word);
+    table->show(start.tableHtml, start.tableText);
+
+    const auto choice = [&] {
+        model::CodeChoice c;
+        c.kind = CodeKind(std::max(0, list->currentRow()));
+        c.shift = shift->value();
+        c.word = word->text();
+        c.tableText = table->toPlainText();
+        c.tableHtml = table->edited() ? QString() : table->html;
+        return c;
+    };
+    const auto update = [&] {
+        const model::CodeChoice c = choice();
+        settings->setCurrentIndex(c.kind == CodeKind::Caesar        ? 1
+                                      : c.kind == CodeKind::Keyword ? 2
+                                      : c.kind == CodeKind::Table   ? 3
+                                                                    : 0);
+        const model::LoadedCode loaded = model::loadCode(c, keys);
+        showPreview(*shown, loaded.keys);
+        notes->setText(loaded.notes.join(u'\n'));
+        notes->setVisible(!loaded.notes.isEmpty());
+        box.buttons->button(QDialogButtonBox::Ok)->setEnabled(loaded.usable);
+    };
+    QObject::connect(list, &QListWidget::currentRowChanged, &box.dialog, update);
+    QObject::connect(shift, &QSpinBox::valueChanged, &box.dialog, update);
+    QObject::connect(word, &QLineEdit::textChanged, &box.dialog, update);
+    QObject::connect(table, &QPlainTextEdit::textChanged, &box.dialog, update);
+    list->setCurrentRow(held ? int(held->kind) : 0);
+    update();
+
+    // The list, its setting, the preview, the buttons.
+    QWidget::setTabOrder(list, shift);
+    QWidget::setTabOrder(shift, word);
+    QWidget::setTabOrder(word, table);
+    QWidget::setTabOrder(table, shown);
+    list->setFocus();
+
+    const bool ok = box.exec() == QDialog::Accepted;
+    const model::CodeChoice chosen = choice();
+    remembered = chosen;  // the settings, chosen or not, last the run
+    if (!ok || !model::loadCode(chosen, keys).usable)
+        return std::nullopt;
+    return chosen;
+}
+
+}  // namespace ui

@@ -114,7 +114,7 @@ expect() {
 }
 
 # Places in the keyboard window, in pixels: the centres of the controls.
-alpha="40 32"; beta="40 72"; separator="464 32"; custom_top="464 72"
+alpha="40 32"; beta="40 72"; omega="312 312"; separator="464 32"; custom_top="464 72"
 beta_code="108 72"; custom_top_code="548 72"; clear="516 256"; help="692 172"
 
 # The program takes no command line: the toolkit's own options must change
@@ -217,6 +217,24 @@ shot read-box-symbols
 keys "$box" ctrl+Return
 gone '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Ctrl+Enter did not close the read box"
 echo "ok: pasted Morse read back [$reading]"
+
+# Another code from the codes box, and Morse back again.
+click "$main" 400 500
+keys "$main" ctrl+a Delete ctrl+k
+box=$(window '^ΚΩΔΙΚΕΣ$')
+[ -n "$box" ] || fail "Ctrl+K opened no box"
+keys "$box" Down Down Down Down Down
+shot codes-box
+keys "$box" ctrl+Return
+gone '^ΚΩΔΙΚΕΣ$' || fail "Ctrl+Enter did not close the codes box"
+click "$main" $alpha; click "$main" $omega
+expect '11 54 '
+keys "$main" ctrl+k
+box=$(window '^ΚΩΔΙΚΕΣ$')
+keys "$box" Home ctrl+Return
+gone '^ΚΩΔΙΚΕΣ$' || fail "the codes box stayed open"
+click "$main" $alpha
+expect '11 54  . - /'
 
 # Clear, confirmed: every code and the message go.
 click "$main" $clear

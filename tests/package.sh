@@ -64,6 +64,7 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6; do
         || fail "Depends has no computed entry for $lib"
 done
 has_dep fonts-liberation2 || fail "Depends lacks fonts-liberation2, the face the windows are laid out for"
+has_dep fonts-dejavu-core || fail "Depends lacks fonts-dejavu-core, the face of the Braille cells"
 
 dpkg-deb -x "$deb" "$scratch/root"
 root=$scratch/root

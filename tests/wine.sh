@@ -50,7 +50,7 @@ shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/
 [ -f "$installed/Uninstall.exe" ] || fail "the setup program left no uninstaller"
 # One file, no DLL beside it: what the program needs is inside it.
 beside=$(cd "$installed" && LC_ALL=C ls | tr '\n' ' ')
-[ "$beside" = "LiberationSans-LICENSE.txt Uninstall.exe simatoplektis.exe " ] || fail "installed: $beside"
+[ "$beside" = "DejaVuSans-LICENSE.txt LiberationSans-LICENSE.txt Uninstall.exe simatoplektis.exe " ] || fail "installed: $beside"
 grep -q '(GUI)' <<<"$(file "$program")" || fail "the program would open a console window"
 resources=$(wrestool -l "$program")
 [ "$(grep -c 'type=group_icon' <<<"$resources")" = 1 ] || fail "the program has not one icon group: $resources"

@@ -1,6 +1,7 @@
 #include "codesbox.h"
 
 #include "box.h"
+#include "fonts.h"
 #include "plaintextfield.h"
 
 #include <QDialogButtonBox>
@@ -108,6 +109,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
 
     auto* list = new QListWidget;
     list->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    list->setFont(designFont(12, false));  // as large as the preview it explains
     for (int k = 0; k < model::codeKindCount; ++k)
         list->addItem(model::codeName(CodeKind(k)));
     list->setAccessibleName(u"Κώδικες"_s);

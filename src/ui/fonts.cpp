@@ -39,6 +39,8 @@ void installFonts()
     // The same faces as on Linux, so the layout fits as it does there.
     QFontDatabase::addApplicationFont(u":/fonts/LiberationSans-Regular.ttf"_s);
     QFontDatabase::addApplicationFont(u":/fonts/LiberationSans-Bold.ttf"_s);
+    QFontDatabase::addApplicationFont(u":/fonts/DejaVuSans-Signs.ttf"_s);
+    QFontDatabase::addApplicationFont(u":/fonts/DejaVuSans-Bold-Signs.ttf"_s);
 #endif
     // Liberation Sans keeps Arial's narrow metrics, close to the face the
     // windows were drawn with: every default code fits its field at 18 pt.
@@ -53,6 +55,12 @@ void installFonts()
 QFont designFont(qreal points, bool bold)
 {
     QFont font(designFace);
+#if defined(Q_OS_WIN) || defined(Q_OS_WASM)
+    // What the face has not (Braille cells, a sign for a space) comes from
+    // the cut of DejaVu Sans the program carries; on Linux fontconfig finds
+    // it in the desktop's own DejaVu Sans.
+    font.setFamilies({designFace, u"DejaVu Sans"_s});
+#endif
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setStyleHint(QFont::SansSerif);

@@ -136,13 +136,21 @@ private slots:
         mine[27] = {Key::Kind::Custom, {}, u" ? "_s};
         const QString plain = model::keyTablePlain(mine), html = model::keyTableHtml(mine);
 
-        // As Writer gives the table back: a cell a line, every space a no-break one.
-        QString writer = u"Πίνακας κωδικών\n"_s;
-        for (const QString& row : plain.split(u'\n', Qt::SkipEmptyParts))
+        // As Writer gives the table back: a cell a line, every space a
+        // no-break one; and its HTML, each cell's text indented in a paragraph.
+        QString writer = u"Πίνακας κωδικών\n"_s, writerHtml = u"<h2>Πίνακας κωδικών</h2><table>"_s;
+        for (const QString& row : plain.split(u'\n', Qt::SkipEmptyParts)) {
             writer += QString(row).replace(u'\t', u'\n').replace(u' ', QChar::Nbsp) + u'\n';
+            writerHtml += u"<tr>"_s;
+            for (const QString& cell : row.split(u'\t'))
+                writerHtml += u"\n\t\t<td><p>\n\t\t\t<b>"_s + cell.toHtmlEscaped().replace(u' ', u"&nbsp;"_s)
+                    + u"</b></p>\n\t\t</td>"_s;
+            writerHtml += u"\n\t</tr>"_s;
+        }
+        writerHtml += u"</table>"_s;
         const std::vector<Key> after = defaultKeys();
-        for (const auto& [h, t] :
-             {std::pair{html, QString()}, {QString(), plain}, {QString(), writer}, {u"<p>no table</p>"_s, writer}}) {
+        for (const auto& [h, t] : {std::pair{html, QString()}, {QString(), plain}, {QString(), writer},
+                                   {writerHtml, writer}, {u"<p>no table</p>"_s, writer}}) {
             model::CodeChoice choice = code(CodeKind::Table);
             choice.tableHtml = h;
             choice.tableText = t;

@@ -542,9 +542,9 @@ const QString face = u"font-family: Arial, 'Liberation Sans', sans-serif"_s;
 
 // Word processors collapse runs of spaces in HTML, and a code is read by its
 // spaces: each one goes as a no-break space. User text is never markup.
-QString htmlCell(const QString& text, const QString& style)
+QString htmlCell(const QString& text, const QString& attributes, const QString& style)
 {
-    return u"<td style=\"%1; padding: 4pt 10pt; %2\">"_s.arg(face, style)
+    return u"<td %1 style=\"%2; %3\">"_s.arg(attributes, face, style)
         + text.toHtmlEscaped().replace(u' ', u"&nbsp;"_s) + u"</td>"_s;
 }
 
@@ -552,18 +552,18 @@ QString htmlCell(const QString& text, const QString& style)
 
 // A handout to print beside the message: a heading, and a table with ruled
 // cells across the page, the codes large and bold so that a dot prints as a
-// dot. Word processors keep a table's border and width from its attributes.
+// dot. Sizes and spacing go as attributes, not styles: LibreOffice drops the
+// borders of a table whose cells are padded by a style.
 QString keyTableHtml(std::span<const Key> keys)
 {
     QString out = u"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Σηματοπλέκτης</title></head>\n"
                   "<body>\n<h2 style=\"%1\">Πίνακας κωδικών</h2>\n"
-                  "<table border=\"1\" cellspacing=\"0\" cellpadding=\"6\" width=\"100%\" "
-                  "style=\"border-collapse: collapse\">\n"_s.arg(face);
+                  "<table border=\"1\" cellspacing=\"0\" cellpadding=\"8\" width=\"100%\">\n"_s.arg(face);
     for (std::size_t k = 0; k < keys.size(); ++k) {
         if (keys[k].code.isEmpty())
             continue;
-        out += u"<tr>"_s + htmlCell(keyTableName(keys, k), u"font-size: 14pt; width: 30%"_s)
-            + htmlCell(keys[k].code, u"font-size: 20pt; font-weight: bold"_s) + u"</tr>\n"_s;
+        out += u"<tr>"_s + htmlCell(keyTableName(keys, k), u"width=\"30%\""_s, u"font-size: 16pt"_s)
+            + htmlCell(keys[k].code, {}, u"font-size: 20pt; font-weight: bold"_s) + u"</tr>\n"_s;
     }
     return out + u"</table>\n</body></html>\n"_s;
 }

@@ -290,7 +290,16 @@ std::vector<TableRow> htmlRows(const QString& html)
             const QTextTableCell cell = table->cellAt(row, column);
             QTextCursor cursor = cell.firstCursorPosition();
             cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
-            return cursor.selectedText().replace(QChar::ParagraphSeparator, u' ');
+            // Spaces at a cell's ends are the markup's layout (LibreOffice
+            // indents its cells), which a browser shows not; a code's own
+            // spaces arrive as no-break ones.
+            QString text = cursor.selectedText().replace(QChar::ParagraphSeparator, u' ');
+            const auto layout = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
+            while (!text.isEmpty() && layout(text.back()))
+                text.chop(1);
+            while (!text.isEmpty() && layout(text.front()))
+                text.remove(0, 1);
+            return text;
         };
         std::vector<TableRow> rows;
         for (int r = 0; r < table->rows(); ++r)

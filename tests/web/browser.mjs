@@ -15,7 +15,7 @@ const help = { width: 473, height: 566 };
 const keyboard = { width: 800, height: 654 };
 // Places in the keyboard window, in designed pixels: the centres of controls.
 const at = {
-  alpha: [40, 32], beta: [40, 72], separator: [464, 32], customTop: [464, 72],
+  alpha: [40, 32], beta: [40, 72], omega: [312, 312], separator: [464, 32], customTop: [464, 72],
   betaCode: [108, 72], customTopCode: [548, 72], clear: [516, 256], message: [400, 500],
 };
 
@@ -135,7 +135,8 @@ try {
   step = 'the message field\'s menu';
   // A browser keeps Ctrl+T and Ctrl+R for itself; the menu reaches them all.
   await click(main, at.message, { button: 'right' });
-  await press('ArrowUp');  // the last item: the key table
+  await press('ArrowUp');  // the last item but one: the key table
+  await press('ArrowUp');
   await press('Enter');
   const table = await until('the key table', async () => ((await clipboard()).startsWith('Α\t') ? clipboard() : null));
   assert.match(table, /^Α\t \. - \/\nΒ\t - \. \. \. \/\n/);
@@ -143,11 +144,33 @@ try {
   assert.deepEqual(await clipboardTypes(), ['text/html', 'text/plain'], 'the key table is not offered as a table too');
   console.log('ok: the key table copied from the message field\'s menu');
 
+  step = 'the codes box';
+  await press('Control', 'KeyK');
+  for (let i = 0; i < 5; ++i) await press('ArrowDown');  // to Polybius's square
+  await shot('codes-box');
+  await press('Control', 'Enter');
+  await click(main, at.alpha);
+  await click(main, at.omega);
+  await expect(' . - / - . . . //y11 54 ');
+  // A code table pasted in as a word processor gives it back: a cell a line,
+  // the spaces of a code no-break ones.
+  await page.evaluate(() => navigator.clipboard.writeText('Πίνακας κωδικών\nΑ\n<1>\nΩ\n\u00a0<24>\u00a0\n'));
+  await press('Control', 'KeyK');
+  await press('End');  // the pasted table
+  await press('Tab');
+  await press('Control', 'KeyV');
+  await pause(500);
+  await press('Control', 'Enter');
+  await click(main, at.omega);
+  await click(main, at.alpha);
+  await expect(' . - / - . . . //y11 54  <24> <1>');
+  console.log('ok: a code loaded from the list, and a table from a paste');
+
   step = 'clearing';
   await click(main, at.clear);
   await shot('clear-box');
   await press('Escape');  // No: all stays
-  await expect(' . - / - . . . //y');
+  await expect(' . - / - . . . //y11 54  <24> <1>');
   await click(main, at.clear);
   await press('Enter');  // Yes: every code and the message go
   await click(main, at.betaCode);

@@ -113,6 +113,8 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
     for (int k = 0; k < model::codeKindCount; ++k)
         list->addItem(model::codeName(CodeKind(k)));
     list->setAccessibleName(u"Κώδικες"_s);
+    // All of them in sight: the list is short, and a scroll bar would hide its end.
+    list->setMinimumHeight(list->sizeHintForRow(0) * list->count() + 2 * list->frameWidth());
     QLabel* listLabel = box.addLabel(u"Κώδικας:"_s, left);
     listLabel->setBuddy(list);
     left->addWidget(list);

@@ -149,8 +149,11 @@ private slots:
         }
         writerHtml += u"</table>"_s;
         const std::vector<Key> after = defaultKeys();
-        for (const auto& [h, t] : {std::pair{html, QString()}, {QString(), plain}, {QString(), writer},
-                                   {writerHtml, writer}, {u"<p>no table</p>"_s, writer}}) {
+        for (const auto& [h, t] : {std::pair{html, QString()},
+                                   {QString(), plain},
+                                   {QString(), writer},
+                                   {writerHtml, writer},
+                                   {u"<p>no table</p>"_s, writer}}) {
             model::CodeChoice choice = code(CodeKind::Table);
             choice.tableHtml = h;
             choice.tableText = t;

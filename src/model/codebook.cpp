@@ -544,8 +544,8 @@ const QString face = u"font-family: Arial, 'Liberation Sans', sans-serif"_s;
 // spaces: each one goes as a no-break space. User text is never markup.
 QString htmlCell(const QString& text, const QString& attributes, const QString& style)
 {
-    return u"<td %1 style=\"%2; %3\">"_s.arg(attributes, face, style)
-        + text.toHtmlEscaped().replace(u' ', u"&nbsp;"_s) + u"</td>"_s;
+    return u"<td %1 style=\"%2; %3\">"_s.arg(attributes, face, style) + text.toHtmlEscaped().replace(u' ', u"&nbsp;"_s)
+        + u"</td>"_s;
 }
 
 }  // namespace

@@ -50,11 +50,9 @@ bool isLineBreak(QChar c)
 
 }  // namespace
 
-// What a character stands for on the keyboard: accents, dialytika and case
-// go, so "ά", "Ά" and "α" are all Α, and "ς" upper-cases to Σ.
-QString fold(QStringView s)
+QString fold(QStringView text)
 {
-    const QString decomposed = s.toString().normalized(QString::NormalizationForm_D);
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
     QString out;
     out.reserve(decomposed.size());
     qsizetype size = 0;

@@ -302,6 +302,7 @@ std::vector<TableRow> htmlRows(const QString& html)
             return text;
         };
         std::vector<TableRow> rows;
+        rows.reserve(std::size_t(table->rows()));
         for (int r = 0; r < table->rows(); ++r)
             rows.push_back({cellText(r, 0), cellText(r, 1)});
         return rows;

@@ -286,11 +286,11 @@ Reading readExactly(QStringView message, std::span<const Key> keys)
     reading.ambiguous = ways[0] > 1;
     for (qsizetype i = 0; i < n;) {
         if (step[i] == lineBreak) {
-            reading.pieces.push_back({Piece::Kind::LineBreak, u"\n"_s});
+            reading.pieces.push_back({Piece::Kind::LineBreak, u"\n"_s, false, i});
             ++i;
         } else if (step[i] == unread) {
             if (reading.pieces.empty() || reading.pieces.back().kind != Piece::Kind::Unread)
-                reading.pieces.push_back({Piece::Kind::Unread, {}});
+                reading.pieces.push_back({Piece::Kind::Unread, {}, false, i});
             reading.pieces.back().text += message[i];
             ++i;
         } else {
@@ -298,7 +298,11 @@ Reading readExactly(QStringView message, std::span<const Key> keys)
             // The separator reads as a space whatever its caption: a space is what it stands for in a text.
             const bool separator = key.kind == Key::Kind::Separator;
             const bool unnamed = key.kind != Key::Kind::Letter && isBlank(key.name);
-            reading.pieces.push_back({Piece::Kind::Key, separator ? u" "_s : unnamed ? QString() : key.name, unnamed});
+            reading.pieces.push_back({Piece::Kind::Key,
+                                      separator     ? u" "_s
+                                          : unnamed ? QString()
+                                                    : key.name,
+                                      unnamed, i});
             i += key.code.size();
         }
     }
@@ -370,8 +374,10 @@ public:
             if (morse)
                 readMorse(i, end);
             else
-                for (Piece& piece : readExactly(message_.sliced(i, end - i), keys_).pieces)
+                for (Piece& piece : readExactly(message_.sliced(i, end - i), keys_).pieces) {
+                    piece.at += i;
                     add(std::move(piece), i, end);  // only the first can meet unread text before it
+                }
         }
         return std::move(reading_);
     }
@@ -433,15 +439,15 @@ private:
         }
         const auto known = byMorse_.find(symbols);
         if (known == byMorse_.end()) {
-            add({Piece::Kind::Unread, message_.sliced(from, to - from).toString()}, from, to);
+            add({Piece::Kind::Unread, message_.sliced(from, to - from).toString(), false, from}, from, to);
             return;
         }
         const Key& key = keys_[std::size_t(known->second)];
         const bool unnamed = key.kind != Key::Kind::Letter && isBlank(key.name);
-        add({Piece::Kind::Key, unnamed ? QString() : key.name, unnamed}, from, to);
+        add({Piece::Kind::Key, unnamed ? QString() : key.name, unnamed, from}, from, to);
     }
 
-    void addWordEnd(qsizetype at) { add({Piece::Kind::Key, u" "_s}, at, at); }
+    void addWordEnd(qsizetype at) { add({Piece::Kind::Key, u" "_s, false, at - 1}, at, at); }
 
     // Unread text next to unread text is one stretch, as it stands in the
     // message, the spaces between included. The piece lies at [from, to).

@@ -46,6 +46,7 @@ struct Piece {
     // A custom key or separator with no caption, or one of spaces only: the
     // reader shows a mark of its own for it (a custom key's text is then empty).
     bool unnamed = false;
+    qsizetype at = 0;  // where it starts in the message
 };
 
 struct Reading {

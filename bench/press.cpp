@@ -73,6 +73,7 @@ struct NoPrompts : keyboard::Prompts {
     {
         fail("a press asked for a code");
     }
+    void listen(const QString&, const model::Reading&) override { fail("a press played the message"); }
     QString text;  // what the write box is given
 };
 

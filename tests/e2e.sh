@@ -14,6 +14,19 @@ if [ -z "${E2E_DISPLAY_READY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 ${E2E_SCREEN:-1280x1024x24}" "$0" "$@"
 fi
 dpr=${E2E_DPR:-1}
+# E2E_SOUND: a sound server of our own, whose only speaker is recorded.
+if [ -n "${E2E_SOUND:-}" ]; then
+    pulse=$(mktemp -d)
+    chmod 700 "$pulse"
+    HOME="$pulse" XDG_RUNTIME_DIR="$pulse" pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
+        -L "module-null-sink sink_name=rec rate=48000 channels=1" \
+        -L "module-native-protocol-unix auth-anonymous=1 socket=$pulse/socket" >"$pulse/log" 2>&1 &
+    export PULSE_SERVER=unix:$pulse/socket PULSE_COOKIE=$pulse/cookie
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    # The ear is a program of the host's, whichever platform the program under test is built for.
+    c++ -std=c++20 -O2 -Wall -Wextra -Werror "$(dirname "$0")/hear.cpp" -o "$pulse/hear"
+    pactl info >/dev/null || { cat "$pulse/log" >&2; echo "FAIL: no sound server" >&2; exit 1; }
+fi
 if [ -n "${E2E_WM:-}" ]; then
     "$E2E_WM" >/dev/null 2>&1 &
     sleep 1
@@ -124,7 +137,7 @@ style="$scratch/simatoplektis-e2e-style.qss"
 echo '* { background: red; font-size: 40pt; }' >"$style"
 ${E2E_WRAPPER:-} "$program" -stylesheet "$style" -qwindowtitle Λάθος -qwindowgeometry 200x100+0+0 &
 pid=$!
-trap 'kill $pid 2>/dev/null || true; rm -rf "$scratch"' EXIT
+trap 'kill $pid 2>/dev/null || true; [ -z "${pulse:-}" ] || { pkill -f "socket=$pulse/socket" || true; rm -rf "$pulse"; }; rm -rf "$scratch"' EXIT
 
 helpwin=$(window '^ΒΟΗΘΕΙΑ$')
 [ -n "$helpwin" ] || fail "the help window did not open"
@@ -237,6 +250,63 @@ keys "$box" Home ctrl+Return
 gone '^ΚΩΔΙΚΕΣ$' || fail "the codes box stayed open"
 click "$main" $alpha
 expect '11 54  . - /'
+
+# The message heard: played through the sound server, recorded from its
+# speaker, and written down again by ear (tests/hear).
+if [ -n "${E2E_SOUND:-}" ]; then
+    click "$main" 400 500
+    keys "$main" ctrl+a Delete ctrl+t
+    box=$(window '^ΚΩΔΙΚΟΠΟΙΗΣΗ$')
+    printf 'Καλή επιτυχία' | xclip -selection clipboard -i
+    keys "$box" ctrl+v ctrl+Return
+    heard='-.- .- .-.. .... / . .--. .. - -.-- ---- .. .-'
+    listen() {  # SPEED SPACING SECONDS: the box's settings, and about how long the message plays
+        keys "$main" ctrl+m
+        box=$(window '^ΑΚΡΟΑΣΗ$')
+        [ -n "$box" ] || fail "Ctrl+M opened no box"
+        parec -d rec.monitor --rate=48000 --channels=1 --format=s16le --raw >"$scratch/heard.raw" &
+        local recorder=$! got
+        sleep 0.5
+        # The play button has the focus: Tab to the speed, then the spacing; Enter plays.
+        keys "$box" Tab ctrl+a $(sed 's/./& /g' <<<"$1") Tab ctrl+a $(sed 's/./& /g' <<<"$2") Return
+        # Heard whole, or given up a few seconds after the message should have ended.
+        for _ in $(seq $((2 * $3 + 6))); do
+            sleep 0.5
+            got=$("$pulse/hear" "$scratch/heard.raw")
+            ! grep -qxF "morse: $heard" <<<"$got" || break
+        done
+        sleep 0.5
+        kill $recorder
+        got=$("$pulse/hear" "$scratch/heard.raw")
+        grep -qxF "morse: $heard" <<<"$got" || fail "heard at $1/$2 words a minute: $got"
+        awk -v want="$((1200 / $1))" '/^dot_ms:/ { d = $2 / want - 1; exit !(d < 0.02 && d > -0.02) }' <<<"$got" \
+            || fail "a dot at $1 words a minute is not 1200/$1 ms: $got"
+        awk '/^pitch_hz:/ { d = $2 / 700 - 1; exit !(d < 0.02 && d > -0.02) }' <<<"$got" \
+            || fail "the tone is not 700 Hz: $got"
+        echo "ok: heard at $1/$2 words a minute, $(grep -E 'dot_ms|pitch_hz' <<<"$got" | tr '\n' ' ')"
+        keys "$box" Escape
+        gone '^ΑΚΡΟΑΣΗ$' || fail "Esc did not close the listening box"
+    }
+    listen 15 15 10
+    shot listen-box
+    listen 25 25 6
+    listen 25 15 10
+    # The light: the screen white at a tone and black between.
+    keys "$main" ctrl+m
+    box=$(window '^ΑΚΡΟΑΣΗ$')
+    keys "$box" Tab Tab Tab Tab space shift+Tab shift+Tab shift+Tab shift+Tab Return
+    seen=""
+    for i in $(seq 20); do
+        import -window root "$scratch/light.png"
+        seen+=$(convert "$scratch/light.png" -format '%[pixel:p{10,10}]' info:)" "
+        [ $i -ne 3 ] || shot light
+    done
+    grep -qF '(255,255,255)' <<<"$seen" && grep -qF '(0,0,0)' <<<"$seen" || fail "the light showed only: $seen"
+    keys "$(window '^ΦΩΣ$')" Escape
+    keys "$box" Escape
+    gone '^ΑΚΡΟΑΣΗ$' || fail "the listening box stayed open"
+    echo "ok: the light flashes"
+fi
 
 # Clear, confirmed: every code and the message go.
 click "$main" $clear

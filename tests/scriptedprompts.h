@@ -15,6 +15,7 @@ struct ScriptedPrompts : keyboard::Prompts {
     std::deque<std::optional<QString>> texts;            // what the write box is given, or Cancel
     std::vector<model::Reading> readings;                // what the read box showed
     std::deque<std::optional<model::CodeChoice>> codes;  // what the codes box is given, or Cancel
+    QStringList listened;                                // the messages the listening box was given
     QStringList asked;                                   // "title|prompt" of every question, in order
 
     bool confirm(const QString& title, const QString& prompt) override
@@ -68,4 +69,6 @@ struct ScriptedPrompts : keyboard::Prompts {
         codes.pop_front();
         return answer;
     }
+
+    void listen(const QString& message, const model::Reading&) override { listened << message; }
 };

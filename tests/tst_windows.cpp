@@ -304,7 +304,7 @@ private slots:
                                 u"Ε&πικόλληση"_s, u"Διαγραφή"_s,           u"Επιλογή όλων"_s};
         QCOMPARE(contextMenuOf(w->Text1[0]), greek);
         const QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s, u"Αποκωδικοποίηση μηνύματος…"_s,
-                                     u"Αντιγραφή πίνακα κωδικών"_s, u"Κώδικες…"_s};
+                                     u"Αντιγραφή πίνακα κωδικών"_s, u"Κώδικες…"_s, u"Ακρόαση μηνύματος…"_s};
         QCOMPARE(contextMenuOf(w->Text3->viewport()), greek + wholeTexts);
 
         // Presses and typing share one history, backwards and forwards.

@@ -182,6 +182,12 @@ void Keyboard::chooseCode()
         write(controls_.customFields[i], controls_.customKeys[i], before[k], after[k]);
 }
 
+void Keyboard::listen()
+{
+    const QString message = controls_.message->toPlainText();
+    prompts_.listen(message, model::readMessage(message, keys()));
+}
+
 void Keyboard::Command32_Click()
 {
     if (prompts_.confirm(u"ΕΞΟΔΟΣ"_s, u"Σίγουρα θες να βγεις;"_s))

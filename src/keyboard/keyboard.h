@@ -54,6 +54,7 @@ public:
     void readMessage();   // the message read back into the keys
     void copyKeyTable();  // the keys and their codes, to hand out with a message
     void chooseCode();    // a built-in code or a code table loaded into the keys
+    void listen();        // the message heard as Morse and seen as light
 
 private:
     // Every key with its name and code, in keyboard order, as the controls hold them now.

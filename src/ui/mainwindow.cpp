@@ -239,6 +239,7 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
         {u"Αντιγραφή πίνακα κωδικών"_s, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
          &keyboard::Keyboard::copyKeyTable},
         {u"Κώδικες…"_s, QKeySequence(Qt::CTRL | Qt::Key_K), &keyboard::Keyboard::chooseCode},
+        {u"Ακρόαση μηνύματος…"_s, QKeySequence(Qt::CTRL | Qt::Key_M), &keyboard::Keyboard::listen},
     };
     for (const auto& c : commands) {
         auto* action = new QAction(c.text, this);

@@ -151,4 +151,9 @@ std::optional<model::CodeChoice> QtPrompts::chooseCode(std::span<const model::Ke
     return ui::chooseCode(keys, codeSettings_);
 }
 
+void QtPrompts::listen(const QString& message, const model::Reading& reading)
+{
+    ui::listen(message, reading, listenSettings_);
+}
+
 }  // namespace ui

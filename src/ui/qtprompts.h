@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keyboard/prompts.h"
+#include "listenbox.h"
 
 namespace ui {
 
@@ -14,6 +15,7 @@ public:
     std::optional<QString> askText(const Writer& write) override;
     void showReading(const model::Reading& reading) override;
     std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys) override;
+    void listen(const QString& message, const model::Reading& reading) override;
 
 private:
     // A text given up with Cancel comes back at the next write box of the
@@ -21,6 +23,7 @@ private:
     QString unsentText_;
     // The codes box's settings, as the user left them.
     model::CodeChoice codeSettings_;
+    ListenSettings listenSettings_;
 };
 
 // The mark that stands for a key without a name in a reading.

@@ -1,0 +1,59 @@
+#include "tone.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace sound {
+
+ToneStream::ToneStream(model::Sending sending, int toneHz, qint64 leadIn)
+    : sending_(std::move(sending)),
+      step_(2 * std::numbers::pi * std::clamp(toneHz, model::lowestTone, model::highestTone) / model::sampleRate),
+      leadIn_(leadIn)
+{
+    starts_.reserve(sending_.spans.size());
+    qint64 at = leadIn_;
+    for (const model::Span& span : sending_.spans) {
+        starts_.push_back(at);
+        at += span.samples;
+    }
+}
+
+const model::Span* ToneStream::spanAt(qint64 sample) const
+{
+    const auto after = std::upper_bound(starts_.begin(), starts_.end(), sample);
+    if (after == starts_.begin() || sample >= length())
+        return nullptr;
+    return &sending_.spans[std::size_t(after - starts_.begin() - 1)];
+}
+
+qsizetype ToneStream::render(std::span<qint16> out)
+{
+    constexpr double amplitude = 0.5 * 32767;
+    const qsizetype count = qsizetype(std::min<qint64>(qint64(out.size()), length() - position_));
+    for (qsizetype i = 0; i < count;) {
+        const qint64 at = position_ + i;
+        const model::Span* span = spanAt(at);
+        const auto index = span ? std::size_t(span - sending_.spans.data()) : 0;
+        const qint64 spanEnd = span ? starts_[index] + span->samples : leadIn_;
+        const qsizetype run = qsizetype(std::min<qint64>(spanEnd - at, count - i));
+        if (!span || !span->tone) {
+            std::fill_n(out.begin() + i, run, qint16(0));
+        } else {
+            // Each tone starts at phase 0 and rises and falls over 5 ms (less
+            // for a tone too short for both): no click at either end.
+            const qint64 n = span->samples, edge = std::min(edgeSamples, n / 2);
+            for (qsizetype k = 0; k < run; ++k) {
+                const qint64 t = at + k - starts_[index];
+                const qint64 fromEdge = std::min(t, n - 1 - t);
+                const double gain = fromEdge >= edge ? 1.0 : 0.5 * (1 - std::cos(std::numbers::pi * double(fromEdge) / double(edge)));
+                out[std::size_t(i + k)] = qint16(std::lround(amplitude * gain * std::sin(step_ * double(t))));
+            }
+        }
+        i += run;
+    }
+    position_ += count;
+    return count;
+}
+
+}  // namespace sound

@@ -1,0 +1,41 @@
+#pragma once
+// The sound of a timed Morse message: a sine tone with raised-cosine edges,
+// 16-bit, mono, at the model's sample rate, computed a piece at a time as a
+// device asks for it, so that a message of any length costs no memory.
+
+#include "model/sending.h"
+
+#include <QtGlobal>
+#include <span>
+#include <vector>
+
+namespace sound {
+
+class ToneStream {
+public:
+    // The stream opens with `leadIn` samples of silence: an output device
+    // that is still opening swallows the first thing it is given.
+    ToneStream(model::Sending sending, int toneHz, qint64 leadIn);
+
+    qint64 length() const { return leadIn_ + sending_.samples; }
+    qint64 position() const { return position_; }
+
+    // The next samples, as many as fit and remain; 0 at the end.
+    qsizetype render(std::span<qint16> out);
+
+    // The span sounding at a sample of the stream, or none (the lead-in, the end).
+    const model::Span* spanAt(qint64 sample) const;
+    const model::Sending& sending() const { return sending_; }
+
+private:
+    model::Sending sending_;
+    std::vector<qint64> starts_;  // where each span starts in the stream
+    double step_;                 // the tone's phase step a sample
+    qint64 leadIn_;
+    qint64 position_ = 0;
+};
+
+inline constexpr qint64 edgeSamples = model::sampleRate / 200;  // 5 ms
+inline constexpr qint64 leadInSamples = model::sampleRate / 20;  // 50 ms
+
+}  // namespace sound

@@ -94,7 +94,7 @@ private:
             const qsizetype count = stream_->render(chunk_);
             if (count == 0)
                 break;
-            std::vector<float> samples(std::size_t(count));
+            std::vector<float> samples(static_cast<std::size_t>(count), 0.0f);
             for (qsizetype i = 0; i < count; ++i)
                 samples[std::size_t(i)] = float(chunk_[std::size_t(i)]) / 32768.0f;
             val buffer = context_.call<val>("createBuffer", 1, int(count), model::sampleRate);

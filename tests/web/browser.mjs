@@ -5,7 +5,11 @@
 // and the browser's storage for the page found empty.
 // Usage: node browser.mjs PAGE-FOLDER [SHOTS-FOLDER]
 import assert from 'node:assert/strict';
-import { mkdir } from 'node:fs/promises';
+import { execFileSync } from 'node:child_process';
+import { mkdir, mkdtemp, writeFile } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { drawn, launch, serve, until } from './page.mjs';
 
 const [folder, shots] = process.argv.slice(2);
@@ -76,6 +80,17 @@ try {
     assert.deepEqual(await clipboardTypes(), ['text/plain'], 'the message is offered in a rich format too');
     console.log(`ok: message [${wanted}]`);
   };
+
+  // Every buffer of sound the page schedules, with the time it is to start:
+  // what its speaker would play.
+  await page.evaluateOnNewDocument(() => {
+    window.scheduledSound = [];
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function (when, ...rest) {
+      window.scheduledSound.push({ when, samples: Array.from(this.buffer.getChannelData(0)) });
+      return start.call(this, when, ...rest);
+    };
+  });
 
   step = 'loading the page';
   // On a slow line (8 MB/s here) the page shows how far the download is.
@@ -167,11 +182,40 @@ try {
   await expect(' . - / - . . . //y11 54  <24> <1>');
   console.log('ok: a code loaded from the list, and a table from a paste');
 
+  step = 'listening';
+  // The message played through the page's Web Audio, put together from the
+  // buffers it scheduled, and written down by ear as the desktop's is.
+  const kalh = ' - . - / . - / . - . . / . . . . // . / . - - . / . . / - / - . - - / - - - - / . . / . - /';
+  await click(main, at.message);
+  await press('Control', 'KeyA');
+  await page.keyboard.type(kalh);
+  await press('Control', 'KeyM');
+  await shot('listen-box');
+  await press('Enter');
+  // A buffer shorter than a tenth of a second ends the stream.
+  await until('the whole message to be scheduled',
+    () => page.evaluate(() => window.scheduledSound.at(-1)?.samples.length < 4800), 30);
+  const sound = await page.evaluate(() => window.scheduledSound);
+  const rate = 48000, first = sound[0].when, last = sound.at(-1);
+  const pcm = new Int16Array(Math.round((last.when - first) * rate) + last.samples.length);
+  for (const { when, samples } of sound)
+    samples.forEach((v, i) => { pcm[Math.round((when - first) * rate) + i] = Math.round(v * 32767); });
+  await press('Escape');
+  const scratch = await mkdtemp(join(tmpdir(), 'simatoplektis-heard-'));
+  await writeFile(join(scratch, 'heard.raw'), Buffer.from(pcm.buffer));
+  const tests = join(dirname(fileURLToPath(import.meta.url)), '..');
+  execFileSync('c++', ['-std=c++20', '-O2', join(tests, 'hear.cpp'), '-o', join(scratch, 'hear')]);
+  const heard = execFileSync(join(scratch, 'hear'), [join(scratch, 'heard.raw')]).toString();
+  assert.match(heard, /^morse: -\.- \.- \.-\.\. \.\.\.\. \/ \. \.--\. \.\. - -\.-- ---- \.\. \.-$/m);
+  const number = (name) => Number(heard.match(new RegExp(`^${name}: (.*)$`, 'm'))[1]);
+  assert.ok(Math.abs(number('dot_ms') / 80 - 1) < 0.02 && Math.abs(number('pitch_hz') / 700 - 1) < 0.02, heard);
+  console.log(`ok: heard through Web Audio, dot ${number('dot_ms')} ms, ${number('pitch_hz')} Hz`);
+
   step = 'clearing';
   await click(main, at.clear);
   await shot('clear-box');
   await press('Escape');  // No: all stays
-  await expect(' . - / - . . . //y11 54  <24> <1>');
+  await expect(kalh);
   await click(main, at.clear);
   await press('Enter');  // Yes: every code and the message go
   await click(main, at.betaCode);

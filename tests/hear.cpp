@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,11 +33,16 @@ int main(int argc, char** argv)
     for (short v; in.read(reinterpret_cast<char*>(&v), 2);)
         samples.push_back(v);
     // The envelope: the loudest sample within 1.5 ms either side, against
-    // half the loudest of all. The edges rise and fall alike, so a tone's
-    // start-to-start distance to the next keeps its length exactly.
-    int peak = 0;
+    // half the tone's loudness (what the loudest hundredth of the samples
+    // reach: a click may be louder than any tone). The edges rise and fall
+    // alike, so a tone's start-to-start distance to the next keeps its length.
+    std::vector<int> loudness;
+    loudness.reserve(samples.size());
     for (const short v : samples)
-        peak = std::max(peak, std::abs(int(v)));
+        loudness.push_back(std::abs(int(v)));
+    const auto top = loudness.begin() + long(loudness.size()) / 100;
+    std::nth_element(loudness.begin(), top, loudness.end(), std::greater<>());
+    const int peak = loudness.empty() ? 0 : *top;
     if (peak < 1000) {
         std::printf("morse: \ndot_ms: 0\npitch_hz: 0\n");
         return 0;
@@ -55,11 +61,21 @@ int main(int argc, char** argv)
             tones.back().end = i;
         on = loud;
     }
+    // A click (a device opening) is no symbol: none is shorter than 30 ms.
+    std::erase_if(tones, [](const Run& t) { return t.end - t.start < long(rate / 100); });
+    if (tones.empty()) {
+        std::printf("morse: \ndot_ms: 0\npitch_hz: 0\n");
+        return 0;
+    }
     // Dots and dashes by length; gaps within a letter are a dot long, and a
     // word's gap is 7/3 of a letter's at any spacing.
-    long shortest = tones.front().end - tones.front().start;
+    // A dot's length: most symbols are dots, so a quarter of the tones are
+    // at most a dot long, whatever cut the first or last.
+    std::vector<long> lengths;
     for (const Run& t : tones)
-        shortest = std::min(shortest, t.end - t.start);
+        lengths.push_back(t.end - t.start);
+    std::nth_element(lengths.begin(), lengths.begin() + long(lengths.size()) / 4, lengths.end());
+    const long shortest = lengths[lengths.size() / 4];
     long letterGap = -1;
     for (std::size_t i = 0; i + 1 < tones.size(); ++i) {
         const long gap = tones[i + 1].start - tones[i].end;

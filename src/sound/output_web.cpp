@@ -98,8 +98,7 @@ private:
             for (qsizetype i = 0; i < count; ++i)
                 samples[std::size_t(i)] = float(chunk_[std::size_t(i)]) / 32768.0f;
             val buffer = context_.call<val>("createBuffer", 1, int(count), model::sampleRate);
-            buffer.call<void>("copyToChannel",
-                              val(emscripten::typed_memory_view(samples.size(), samples.data())), 0);
+            buffer.call<void>("copyToChannel", val(emscripten::typed_memory_view(samples.size(), samples.data())), 0);
             val source = context_.call<val>("createBufferSource");
             source.set("buffer", buffer);
             source.call<void>("connect", context_["destination"]);

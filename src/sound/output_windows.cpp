@@ -9,8 +9,8 @@
 #include <array>
 #include <vector>
 
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 namespace sound {
 
@@ -79,9 +79,11 @@ public:
     }
 
 private:
-    // Four blocks of 25 ms: a tenth of a second queued, refilled as each is played.
+    // Eight blocks of 50 ms: time enough for a busy event loop to refill
+    // them, and no delay at the start (the first block plays at once) nor at
+    // a stop (the device drops its queue).
     struct Block {
-        std::array<qint16, model::sampleRate / 40> samples{};
+        std::array<qint16, model::sampleRate / 20> samples{};
         WAVEHDR header{};
     };
 
@@ -114,7 +116,7 @@ private:
 
     HWAVEOUT device_ = nullptr;
     std::unique_ptr<ToneStream> stream_;
-    std::array<Block, 4> blocks_;
+    std::array<Block, 8> blocks_;
     QTimer feed_;
     qint64 played_ = 0;
 };

@@ -46,7 +46,8 @@ qsizetype ToneStream::render(std::span<qint16> out)
             for (qsizetype k = 0; k < run; ++k) {
                 const qint64 t = at + k - starts_[index];
                 const qint64 fromEdge = std::min(t, n - 1 - t);
-                const double gain = fromEdge >= edge ? 1.0 : 0.5 * (1 - std::cos(std::numbers::pi * double(fromEdge) / double(edge)));
+                const double gain
+                    = fromEdge >= edge ? 1.0 : 0.5 * (1 - std::cos(std::numbers::pi * double(fromEdge) / double(edge)));
                 out[std::size_t(i + k)] = qint16(std::lround(amplitude * gain * std::sin(step_ * double(t))));
             }
         }

@@ -35,7 +35,7 @@ private:
     qint64 position_ = 0;
 };
 
-inline constexpr qint64 edgeSamples = model::sampleRate / 200;  // 5 ms
+inline constexpr qint64 edgeSamples = model::sampleRate / 200;   // 5 ms
 inline constexpr qint64 leadInSamples = model::sampleRate / 20;  // 50 ms
 
 }  // namespace sound

@@ -6,6 +6,7 @@
 #include "scriptedprompts.h"
 #include "ui/greek.h"
 #include "ui/helpwindow.h"
+#include "ui/lightwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/placement.h"
 #include "ui/qtprompts.h"
@@ -13,7 +14,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLabel>
@@ -482,6 +485,65 @@ private slots:
         QTest::mouseClick(window.Command3, Qt::LeftButton);
         QCOMPARE(window.customKeys[1]->caption(), QString());
         QCOMPARE(window.Text1[0]->text(), QString());
+    }
+
+    void listeningBoxNeverHangsNorLeavesSoundBehind()
+    {
+        // No sound server here: the box says so, and the light still works.
+        qputenv("PULSE_SERVER", "unix:/nonexistent");
+        ui::QtPrompts real;
+        ui::MainWindow window(real, [] {});
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const auto listen = [&window](const QString& message, const std::function<void(QWidget*)>& answer) {
+            window.Text3->setPlainText(message);
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            whenModal(answer);
+            QTest::keyClick(window.Text3, Qt::Key_M, Qt::ControlModifier);
+            QVERIFY(!QApplication::activeModalWidget());
+        };
+        listen(u"Καλή"_s, [](QWidget* box) {
+            auto* play = box->findChild<QPushButton*>(u"play"_s);
+            QTRY_COMPARE(QApplication::focusWidget(), play);
+            QTest::keyClick(play, Qt::Key_Space);
+            QCOMPARE(play->text(), u"Αναπαραγωγή"_s);
+            QVERIFY(box->findChild<QLabel*>(u"status"_s)->text().startsWith(u"Δεν υπάρχει Μορς"_s));
+            QVERIFY(box->findChild<QLabel*>(u"silent"_s)->text().contains(u": 4 "_s));
+            QTest::keyClick(play, Qt::Key_Escape);
+        });
+        // A long message with the light: it starts at once, a press stops it,
+        // another starts it again, and closing the box ends it all.
+        QString morse;
+        while (morse.size() < 100'000)
+            morse += u" . - / - - - //"_s;
+        listen(morse, [](QWidget* box) {
+            auto* play = box->findChild<QPushButton*>(u"play"_s);
+            QTRY_COMPARE(QApplication::focusWidget(), play);
+            box->findChild<QCheckBox*>()->setChecked(true);
+            QElapsedTimer started;
+            started.start();
+            QTest::keyClick(play, Qt::Key_Space);
+            QVERIFY(started.elapsed() < 1000);
+            QCOMPARE(play->text(), u"Διακοπή"_s);
+            auto* light = box->findChild<ui::LightWindow*>(u"light"_s);
+            QTRY_VERIFY(light->isVisible());
+            QTRY_VERIFY(light->isOn());  // white at a tone, black between
+            QTRY_VERIFY(!light->isOn());
+            QTest::keyClick(play, Qt::Key_Space);
+            QCOMPARE(play->text(), u"Αναπαραγωγή"_s);
+            QVERIFY(!light->isVisible());
+            QTest::keyClick(play, Qt::Key_Return);
+            QTRY_VERIFY(light->isVisible());
+            QTest::keyClick(light, Qt::Key_Escape);  // the light ends the play
+            QVERIFY(!light->isVisible());
+            QCOMPARE(play->text(), u"Αναπαραγωγή"_s);
+            QTest::keyClick(play, Qt::Key_Space);
+            box->close();  // while it plays
+        });
+        QVERIFY(!window.findChild<QWidget*>(u"light"_s));
+        qunsetenv("PULSE_SERVER");
     }
 
     void realCodesBoxAnswersTheKeyboard()

@@ -273,6 +273,7 @@ if [ -n "${E2E_SOUND:-}" ]; then
         sleep 0.5
         # The play button has the focus: Tab to the speed, then the spacing; Enter plays.
         keys "$box" Tab ctrl+a $(sed 's/./& /g' <<<"$1") Tab ctrl+a $(sed 's/./& /g' <<<"$2") Return
+        [ "$1" != 15 ] || { sleep 1 && shot listen-box; }  # while it plays
         # Heard whole, or given up a few seconds after the message should have ended.
         for _ in $(seq $((2 * $3 + 6))); do
             sleep 0.5
@@ -299,7 +300,6 @@ if [ -n "${E2E_SOUND:-}" ]; then
         gone '^ΑΚΡΟΑΣΗ$' || fail "Esc did not close the listening box"
     }
     listen 15 15 10
-    shot listen-box
     listen 25 25 6
     listen 25 15 10
     # The light: the screen white at a tone and black between.
@@ -360,4 +360,4 @@ if closable; then
     close_window "$helpwin"
     ended "after the help window was closed at the start"
 fi
-trap 'rm -rf "$scratch"' EXIT
+trap '[ -z "${pulse:-}" ] || { pkill -f "socket=$pulse/socket" || true; rm -rf "$pulse"; }; rm -rf "$scratch"' EXIT

@@ -13,11 +13,11 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QClipboard>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>

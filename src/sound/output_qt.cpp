@@ -56,18 +56,17 @@ public:
         error_.clear();
         played_ = 0;
         sink_ = std::make_unique<QAudioSink>(device, format);
-        sink_->setBufferSize(model::sampleRate / 10 * 2);  // 100 ms: a quick start, no gaps
-        connect(sink_.get(), &QAudioSink::stateChanged, this, [this](QAudio::State state) {
-            // Not from inside the sink's own signal: stopping deletes it.
-            if (state == QAudio::IdleState && source_.atEnd())
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        stop();
-                        emit finished();
-                    },
-                    Qt::QueuedConnection);
-        });
+        sink_->setBufferSize(qsizetype(model::sampleRate) / 10 * 2);  // 100 ms: a quick start, no gaps
+        // Queued: stopping deletes the sink, which must not happen inside its own signal.
+        connect(
+            sink_.get(), &QAudioSink::stateChanged, this,
+            [this] {
+                if (sink_ && sink_->state() == QAudio::IdleState && source_.atEnd()) {
+                    stop();
+                    emit finished();
+                }
+            },
+            Qt::QueuedConnection);
         source_.stream = std::move(stream);
         source_.open(QIODevice::ReadOnly);
         sink_->start(&source_);

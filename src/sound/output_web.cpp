@@ -27,7 +27,7 @@ public:
         feed_.setInterval(40);
         connect(&feed_, &QTimer::timeout, this, &WebOutput::topUp);
     }
-    ~WebOutput() override { stop(); }
+    ~WebOutput() override { halt(); }
 
     bool play(std::unique_ptr<ToneStream> stream) override
     {
@@ -58,7 +58,11 @@ public:
         return true;
     }
 
-    void stop() override
+    void stop() override { halt(); }
+
+private:
+    // stop(), which the destructor calls too, where no override may be called.
+    void halt()
     {
         feed_.stop();
         if (context_.isUndefined())
@@ -71,6 +75,7 @@ public:
         context_ = val::undefined();
     }
 
+public:
     qint64 played() const override
     {
         if (context_.isUndefined())

@@ -9,8 +9,9 @@
 #include <array>
 #include <vector>
 
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <mmsystem.h>
 
 namespace sound {
 
@@ -26,7 +27,7 @@ public:
         feed_.setInterval(10);
         connect(&feed_, &QTimer::timeout, this, &WaveOutput::topUp);
     }
-    ~WaveOutput() override { stop(); }
+    ~WaveOutput() override { halt(); }
 
     bool play(std::unique_ptr<ToneStream> stream) override
     {
@@ -53,7 +54,11 @@ public:
         return true;
     }
 
-    void stop() override
+    void stop() override { halt(); }
+
+private:
+    // stop(), which the destructor calls too, where no override may be called.
+    void halt()
     {
         feed_.stop();
         if (!device_)
@@ -68,6 +73,7 @@ public:
         device_ = nullptr;
     }
 
+public:
     qint64 played() const override
     {
         if (!device_)

@@ -355,6 +355,10 @@ ended "after the exit question"
 if closable; then
     ${E2E_WRAPPER:-} "$program" &
     pid=$!
+    window '^ΒΟΗΘΕΙΑ$' >/dev/null
+    # Found again once settled: a window is placed anew once its frame is
+    # known, and under Wine the first one found may be gone by then.
+    sleep 1
     helpwin=$(window '^ΒΟΗΘΕΙΑ$')
     [ -n "$helpwin" ] || fail "the help window did not open"
     close_window "$helpwin"

@@ -1,5 +1,6 @@
 // Whole texts through the keys: writing, reading back, and the key table.
 
+#include "defaultkeys.h"
 #include "model/codebook.h"
 #include "model/slots.h"
 
@@ -11,16 +12,6 @@ using namespace Qt::StringLiterals;
 using model::Key;
 
 namespace {
-
-std::vector<Key> defaultKeys()
-{
-    std::vector<Key> keys;
-    for (int i = 0; i < model::letterCount; ++i)
-        keys.push_back({Key::Kind::Letter, model::letterCaption(i), model::letterCode(i)});
-    keys.push_back({Key::Kind::Separator, u"/"_s, u"/"_s});
-    keys.resize(model::slotCount, {Key::Kind::Custom, {}, {}});
-    return keys;
-}
 
 // The default codes of a text of capitals, spaces and line breaks.
 QString morse(const QString& capitals)

@@ -1,5 +1,6 @@
 // The built-in codes, and code tables read back from the clipboard.
 
+#include "defaultkeys.h"
 #include "model/codes.h"
 #include "model/slots.h"
 
@@ -12,16 +13,6 @@ using model::CodeKind;
 using model::Key;
 
 namespace {
-
-std::vector<Key> defaultKeys()
-{
-    std::vector<Key> keys;
-    for (int i = 0; i < model::letterCount; ++i)
-        keys.push_back({Key::Kind::Letter, model::letterCaption(i), model::letterCode(i)});
-    keys.push_back({Key::Kind::Separator, u"/"_s, u"/"_s});
-    keys.resize(model::slotCount, {Key::Kind::Custom, {}, {}});
-    return keys;
-}
 
 // The 24 letters' codes, then the separator's, after `|`; the separator's caption after `@`.
 QString shown(const std::vector<Key>& keys)

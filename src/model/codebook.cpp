@@ -63,6 +63,26 @@ QString fold(QStringView text)
     return out.toUpper();
 }
 
+char morseSymbol(QChar c)
+{
+    switch (c.unicode()) {
+    case u'.':
+    case u'·':
+    case u'•':
+    case u'∙':
+        return '.';
+    case u'-':
+    case u'−':
+    case u'–':
+    case u'—':
+    case u'_':
+    case u'▬':
+        return '-';
+    default:
+        return 0;
+    }
+}
+
 // Greek typists reach for the Latin key of a letter that looks the same,
 // and cannot see the difference afterwards.
 char16_t greekLookAlike(QChar latin)
@@ -307,27 +327,6 @@ Reading readExactly(QStringView message, std::span<const Key> keys)
         }
     }
     return reading;
-}
-
-// A Morse symbol in any of the forms people type it, or 0.
-char morseSymbol(QChar c)
-{
-    switch (c.unicode()) {
-    case u'.':
-    case u'·':
-    case u'•':
-    case u'∙':
-        return '.';
-    case u'-':
-    case u'−':
-    case u'–':
-    case u'—':
-    case u'_':
-    case u'▬':
-        return '-';
-    default:
-        return 0;
-    }
 }
 
 bool isMorseText(QChar c) { return c == u' ' || c == u'/' || morseSymbol(c); }

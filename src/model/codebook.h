@@ -33,6 +33,10 @@ struct Encoding {
 // so "ά", "Ά" and "α" are all Α, and "ς" upper-cases to Σ.
 QString fold(QStringView text);
 
+// A Morse symbol in any of the forms people type it ('.' for "." "·" "•"
+// "∙", '-' for "-" "−" "–" "—" "_" "▬"), or 0.
+char morseSymbol(QChar c);
+
 // The Greek capital a Latin letter looks like ("A" and "a" are Α), or 0.
 char16_t greekLookAlike(QChar latin);
 

@@ -1,5 +1,7 @@
 #include "sending.h"
 
+#include "codebook.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -35,43 +37,30 @@ Sending timeMorse(QStringView message, SendSettings settings)
         sending.samples += samples;
     };
     for (qsizetype i = 0; i < message.size(); ++i) {
-        const char16_t c16 = message[i].unicode();
-        int length = 0;
-        switch (c16) {
-        case u'.':
-        case u'·':
-        case u'•':
-        case u'∙':
-            length = 1;
-            break;
-        case u'-':
-        case u'−':
-        case u'–':
-        case u'—':
-        case u'_':
-        case u'▬':
-            length = 3;
-            break;
-        case u' ':
-            continue;
-        case u'/':
-            if (pending != Gap::None)
-                pending = ++slashes >= 2 ? Gap::Word : std::max(pending, Gap::Letter);
-            continue;
-        case u'\n':
-        case u'\r':
-        case u'\u2028':
-        case u'\u2029':
-            if (pending != Gap::None)
-                pending = Gap::Word;
-            continue;
-        default:
-            ++sending.silent;
+        const char symbol = morseSymbol(message[i]);
+        if (!symbol) {
+            switch (message[i].unicode()) {
+            case u' ':
+                break;
+            case u'/':
+                if (pending != Gap::None)
+                    pending = ++slashes >= 2 ? Gap::Word : std::max(pending, Gap::Letter);
+                break;
+            case u'\n':
+            case u'\r':
+            case u'\u2028':
+            case u'\u2029':
+                if (pending != Gap::None)
+                    pending = Gap::Word;
+                break;
+            default:
+                ++sending.silent;
+            }
             continue;
         }
         if (pending != Gap::None)
             add(false, gap(pending), -1);
-        add(true, length * unit, i);
+        add(true, (symbol == '.' ? 1 : 3) * unit, i);
         pending = Gap::Symbol;
         slashes = 0;
     }

@@ -37,12 +37,18 @@ Box::Box(const QString& title, bool cancel)
 
 QLabel* Box::addLabel(const QString& text, QVBoxLayout* into)
 {
-    auto* label = new QLabel(text);
+    auto* label = new QLabel;
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
-    label->setVisible(!text.isEmpty());
+    say(label, text);
     (into ? into : layout)->addWidget(label);
     return label;
+}
+
+void say(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
 }
 
 int heightForLines(const QPlainTextEdit& field, int lines)

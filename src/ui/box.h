@@ -49,6 +49,9 @@ private:
     std::vector<Sized> fields_;
 };
 
+// Sets a box's note, shown only while it has something to say.
+void say(QLabel* label, const QString& text);
+
 // A field's height for so many whole lines of its font.
 int heightForLines(const QPlainTextEdit& field, int lines);
 

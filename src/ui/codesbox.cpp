@@ -180,8 +180,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
                                                                     : 0);
         const model::LoadedCode loaded = model::loadCode(c, keys);
         showPreview(*shown, loaded.keys);
-        notes->setText(loaded.notes.join(u'\n'));
-        notes->setVisible(!loaded.notes.isEmpty());
+        say(notes, loaded.notes.join(u'\n'));
         box.buttons->button(QDialogButtonBox::Ok)->setEnabled(loaded.usable);
     };
     QObject::connect(list, &QListWidget::currentRowChanged, &box.dialog, update);

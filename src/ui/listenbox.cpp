@@ -102,10 +102,6 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
     QTimer tick;
     tick.setInterval(15);
 
-    const auto say = [](QLabel* label, const QString& text) {
-        label->setText(text);
-        label->setVisible(!text.isEmpty());
-    };
     const auto stop = [&] {
         tick.stop();
         output->stop();

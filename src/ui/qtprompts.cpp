@@ -79,10 +79,6 @@ std::optional<QString> QtPrompts::askText(const Writer& write)
             out << shownCharacter(character);
         return out.join(u' ');
     };
-    const auto say = [](QLabel* label, const QString& text) {
-        label->setText(text);
-        label->setVisible(!text.isEmpty());
-    };
     QObject::connect(input, &QPlainTextEdit::textChanged, &box.dialog, [&] {
         const model::Encoding encoding = write(input->toPlainText());
         preview->setPlainText(encoding.codes);

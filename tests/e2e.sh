@@ -33,10 +33,29 @@ if [ -n "${E2E_WM:-}" ]; then
 fi
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-window() { timeout 10 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
+# The visible windows of that name. A window that vanishes while xdotool
+# walks the tree (Wine's come and go) ends it with an X error: search again.
+visible() {
+    local out tries=3
+    while ((tries--)); do
+        if out=$(xdotool search --onlyvisible --name "$1" 2>"$scratch/xdotool.err"); then
+            head -n 1 <<<"$out"
+            return 0
+        fi
+        grep -q 'X Error' "$scratch/xdotool.err" || return 1
+    done
+    return 1
+}
+window() {  # the first visible window of that name, waited for up to ten seconds
+    local deadline=$((SECONDS + 10))
+    while ((SECONDS < deadline)); do
+        visible "$1" && return 0
+        sleep 0.1
+    done
+}
 gone() {  # true when no visible window of that name shows up within a second
     sleep 1
-    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]
+    ! visible "$1" >/dev/null
 }
 calc() { awk "BEGIN { v = $*; printf \"%d\", v < 0 ? v - 0.5 : v + 0.5 }"; }  # rounded
 # Places count from a window's client area, in the program's designed

@@ -64,21 +64,44 @@ QStringList accessibleNames(QWidget* root)
     return unnamed.isEmpty() ? names : QStringList();
 }
 
-// Opens the field's own context menu and reads its entries.
+// Reads into `entries` the context menu open `after` milliseconds from now,
+// and closes it; nothing when no menu is open.
+void menuEntries(int after, QStringList& entries)
+{
+    QTimer::singleShot(after, [&entries] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    entries << action->text().section(u'\t', 0, 0);
+            menu->close();
+        }
+    });
+}
+
+// Opens the field's own context menu, as a right click does, and reads its entries.
 QStringList contextMenuOf(QWidget* field)
 {
     QStringList entries;
-    QTimer::singleShot(0, [&entries] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        for (QAction* action : menu->actions())
-            if (!action->isSeparator())
-                entries << action->text().section(u'\t', 0, 0);
-        menu->close();
-    });
+    menuEntries(0, entries);
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(field, &event);
     QCoreApplication::processEvents();
+    return entries;
+}
+
+// A finger pressed on the multi-line field, moved by `drift`, and held
+// there for most of a second; the entries of the menu it opened.
+QStringList heldMenuOf(QPlainTextEdit* field, QPoint drift)
+{
+    static QPointingDevice* const finger = QTest::createTouchDevice();
+    QWidget* window = field->window();
+    const QPoint at = field->viewport()->mapTo(window, QPoint(20, 10));
+    QStringList entries;
+    menuEntries(800, entries);
+    QTest::touchEvent(window, finger).press(0, at);
+    QTest::touchEvent(window, finger).move(0, at + drift);
+    QTest::qWait(900);
+    QTest::touchEvent(window, finger).release(0, at + drift);
     return entries;
 }
 
@@ -309,6 +332,16 @@ private slots:
         const QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s, u"Αποκωδικοποίηση μηνύματος…"_s,
                                      u"Αντιγραφή πίνακα κωδικών"_s, u"Κώδικες…"_s, u"Ακρόαση μηνύματος…"_s};
         QCOMPARE(contextMenuOf(w->Text3->viewport()), greek + wholeTexts);
+        // A finger has no right button: held still it opens the same menu,
+        // moved it selects; a mouse held still does nothing of the kind.
+        QCOMPARE(heldMenuOf(w->Text3, QPoint(2, 1)), greek + wholeTexts);
+        QCOMPARE(heldMenuOf(w->Text3, QPoint(40, 0)), QStringList());
+        QStringList entries;
+        menuEntries(800, entries);
+        QTest::mousePress(w->Text3->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+        QTest::qWait(900);
+        QTest::mouseRelease(w->Text3->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+        QCOMPARE(entries, QStringList());
 
         // Presses and typing share one history, backwards and forwards.
         w->Text3->setFocus();

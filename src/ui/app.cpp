@@ -2,16 +2,12 @@
 
 #include "keyboard/keybutton.h"
 #include "mainwindow.h"
+#include "page.h"
 #include "placement.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
-
-#ifdef Q_OS_WASM
-#include <QApplication>
-#include <emscripten/val.h>
-#endif
 
 namespace ui {
 
@@ -26,20 +22,6 @@ QStringList setPluginFoldersAside()
     QStringList folders = QCoreApplication::libraryPaths();
     QCoreApplication::setLibraryPaths({});
     return folders;
-}
-
-// A browser page runs on after the program has ended, with the windows'
-// last frame on show, as main() never returns there. So at the end the
-// windows go and the page is told; it says so and offers to start anew. On
-// the desktop the end of the event loop is the end of everything.
-void tellThePageItEnded()
-{
-#ifdef Q_OS_WASM
-    for (QWidget* window : QApplication::topLevelWidgets())
-        window->hide();
-    const emscripten::val page = emscripten::val::global("window");
-    page.call<bool>("dispatchEvent", emscripten::val::global("Event").new_(emscripten::val("simatoplektis-ended")));
-#endif
 }
 
 }  // namespace
@@ -76,7 +58,7 @@ void App::Form2_Command1_Click()
     if (!main_) {
         QCoreApplication::setLibraryPaths(pluginFolders_);
         main_ = std::make_unique<MainWindow>(prompts_, [] {
-            tellThePageItEnded();
+            page::tellItEnded();
             QCoreApplication::exit(0);
         });
         QObject::connect(main_->Command31, &QPushButton::clicked, main_.get(), [this] { Command31_Click(); });
@@ -92,7 +74,7 @@ bool App::eventFilter(QObject* watched, QEvent* event)
     if (watched != &help_ || event->type() != QEvent::Close)
         return false;
     if (!main_) {  // at the very start: the program ends with the window
-        tellThePageItEnded();
+        page::tellItEnded();
         return false;
     }
     event->ignore();

@@ -229,21 +229,28 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
 {
     // Shortcuts of the whole window, wherever the focus is in it, and the
     // same commands at the foot of the message's context menu.
+    // A browser never hands Ctrl+T (a new tab) to a page: there writing a
+    // text answers Ctrl+E as well, first, so that the menu shows it.
+    QList<QKeySequence> writeKeys{QKeySequence(Qt::CTRL | Qt::Key_T)};
+#ifdef Q_OS_WASM
+    writeKeys.prepend(QKeySequence(Qt::CTRL | Qt::Key_E));
+#endif
     const struct {
         QString text;
-        QKeySequence keys;
+        QList<QKeySequence> keys;
         void (keyboard::Keyboard::*command)();
     } commands[] = {
-        {u"Κωδικοποίηση κειμένου…"_s, QKeySequence(Qt::CTRL | Qt::Key_T), &keyboard::Keyboard::writeText},
-        {u"Αποκωδικοποίηση μηνύματος…"_s, QKeySequence(Qt::CTRL | Qt::Key_R), &keyboard::Keyboard::readMessage},
-        {u"Αντιγραφή πίνακα κωδικών"_s, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+        {u"Κωδικοποίηση κειμένου…"_s, writeKeys, &keyboard::Keyboard::writeText},
+        {u"Αποκωδικοποίηση μηνύματος…"_s, {QKeySequence(Qt::CTRL | Qt::Key_R)}, &keyboard::Keyboard::readMessage},
+        {u"Αντιγραφή πίνακα κωδικών"_s,
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
          &keyboard::Keyboard::copyKeyTable},
-        {u"Κώδικες…"_s, QKeySequence(Qt::CTRL | Qt::Key_K), &keyboard::Keyboard::chooseCode},
-        {u"Ακρόαση μηνύματος…"_s, QKeySequence(Qt::CTRL | Qt::Key_M), &keyboard::Keyboard::listen},
+        {u"Κώδικες…"_s, {QKeySequence(Qt::CTRL | Qt::Key_K)}, &keyboard::Keyboard::chooseCode},
+        {u"Ακρόαση μηνύματος…"_s, {QKeySequence(Qt::CTRL | Qt::Key_M)}, &keyboard::Keyboard::listen},
     };
     for (const auto& c : commands) {
         auto* action = new QAction(c.text, this);
-        action->setShortcut(c.keys);
+        action->setShortcuts(c.keys);
         connect(action, &QAction::triggered, &keyboard, c.command);
         addAction(action);
     }
@@ -256,7 +263,7 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
     });
     // Found without the manual: a grey hint while the message is empty,
     // which is no text, so it never reaches a copy or a reading.
-    Text3->setPlaceholderText(u"Εδώ γράφουν τα πλήκτρα · δεξί κλικ για περισσότερα"_s);
+    Text3->setPlaceholderText(u"Εδώ γράφουν τα πλήκτρα · δεξί κλικ ή παρατεταμένο άγγιγμα για περισσότερα"_s);
 }
 
 void MainWindow::scaleChanged()

@@ -1,6 +1,7 @@
 #include "placement.h"
 
 #include "designedwindow.h"
+#include "page.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -26,7 +27,7 @@ Placement placement(const DesignedWindow& window, QMargins frame, QRect availabl
     place.moveCenter(available.center());
     place.moveTop(std::max(place.top(), available.top()));
     place.moveLeft(std::max(place.left(), available.left()));
-    return {scale, place};
+    return {scale, place, available.contains(place)};
 }
 
 namespace {
@@ -55,6 +56,7 @@ void apply(DesignedWindow& window, QMargins frame)
     // is asked to: moved by its frame, Qt's X11 backend counts a frame it
     // already knows twice (seen under openbox, 20 pixels low).
     window.setGeometry(QRect(p.frame.topLeft() + QPoint(frame.left(), frame.top()), window.size()));
+    page::tellFits(window.objectName(), p.fits);
 }
 
 // A window manager's frame is known only once the window is on screen:
@@ -91,6 +93,9 @@ void showPlaced(DesignedWindow& window, QScreen* screen)
     window.setScreen(screen);
     apply(window, expectedFrame(window));
     window.installEventFilter(new PlaceOnceFramed(&window));
+    if (page::isPage)
+        QObject::connect(screen, &QScreen::availableGeometryChanged, &window,
+                         [&window] { apply(window, window.windowHandle()->frameMargins()); });
     showAsPlaced(window);
 }
 

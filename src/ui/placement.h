@@ -17,6 +17,7 @@ inline constexpr double smallestScale = 0.6;
 struct Placement {
     double scale;  // 1 is the designed size
     QRect frame;   // the window with its frame, on the screen
+    bool fits;     // wholly in the work area
 };
 
 // A window that fits the screen's work area, frame and all, keeps its
@@ -28,7 +29,9 @@ Placement placement(const DesignedWindow& window, QMargins frame, QRect availabl
 // Shows a window for the first time, on `screen`, placed as above. Where the
 // desktop tells the frame only once the window is on screen, the window is
 // placed again then, with the frame it really has. After that the window is
-// the user's: moved to another screen, it keeps its scale.
+// the user's: moved to another screen, it keeps its scale. A browser page
+// has no desktop to leave it to: when the page changes size (a phone
+// turned, the browser's window resized), its windows are placed anew.
 void showPlaced(DesignedWindow& window, QScreen* screen);
 
 // Shows a window at the size and place it has. QWidget::show() would let the

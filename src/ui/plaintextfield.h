@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBasicTimer>
 #include <QPlainTextEdit>
 
 namespace ui {
@@ -8,6 +9,9 @@ namespace ui {
 // plain text alone, exactly the characters selected. A rich version beside
 // it would be what a word processor takes, and word processors collapse the
 // runs of spaces in it that a code is made of.
+//
+// A finger has no right button: a touch held still for half a second opens
+// the field's context menu, as a right click does.
 class PlainTextField : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -15,6 +19,14 @@ public:
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    QBasicTimer hold_;
+    QPoint heldAt_;  // in the viewport, where a right click's menu would open
 };
 
 }  // namespace ui

@@ -1,0 +1,67 @@
+#include "page.h"
+
+#ifdef Q_OS_WASM
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QWidget>
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+#endif
+
+namespace ui::page {
+
+#ifdef Q_OS_WASM
+
+namespace {
+
+void dispatch(const char* type, const emscripten::val& detail = emscripten::val::undefined())
+{
+    using emscripten::val;
+    val options = val::object();
+    options.set("detail", detail);
+    val::global("window").call<bool>("dispatchEvent", val::global("CustomEvent").new_(val(type), options));
+}
+
+// Text that reaches the page as text, not as keys: an accent typed with a
+// dead key, an input method's or a phone keyboard's word. Qt 6.4 reads only
+// keys in a page, and such text comes with none (or with a bare vowel the
+// page holds back), so the page hands it here once it is composed, and the
+// focused field takes it as from an input method.
+void commitText(const std::string& utf8)
+{
+    QObject* focus = QGuiApplication::focusObject();
+    if (!focus)
+        return;
+    QInputMethodEvent event;
+    event.setCommitString(QString::fromStdString(utf8));
+    QCoreApplication::sendEvent(focus, &event);
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(simatoplektis_page) { emscripten::function("commitText", &commitText); }
+
+void tellItEnded()
+{
+    // The windows go, or their last frame would stay on show.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    dispatch("simatoplektis-ended");
+}
+
+void tellFits(const QString& name, bool fits)
+{
+    emscripten::val detail = emscripten::val::object();
+    detail.set("window", emscripten::val(name.toStdString()));
+    detail.set("fits", emscripten::val(fits));
+    dispatch("simatoplektis-fits", detail);
+}
+
+#else
+
+void tellItEnded() {}
+void tellFits(const QString&, bool) {}
+
+#endif
+
+}  // namespace ui::page

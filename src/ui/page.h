@@ -1,0 +1,26 @@
+#pragma once
+// Where the program meets the browser page it runs in. A page is not a
+// desktop, and Qt 6.4's platform for it leaves gaps that only the page can
+// fill; this is the one place the program talks to the page, and the page's
+// side is in packaging/web/index.html.in. On the desktop it all does nothing.
+
+#include <QString>
+
+namespace ui::page {
+
+#ifdef Q_OS_WASM
+inline constexpr bool isPage = true;
+#else
+inline constexpr bool isPage = false;
+#endif
+
+// The program has ended: the page says so and offers to start anew, as it
+// runs on after the program (main() never returns there).
+void tellItEnded();
+
+// Whether the window named `name`, placed just now, fits the page at a
+// legible scale. Where one does not, a phone held upright, the page asks
+// for it to be turned.
+void tellFits(const QString& name, bool fits);
+
+}  // namespace ui::page

@@ -83,7 +83,7 @@ client_area() {  # WINDOW WIDTH HEIGHT: the scale its client area is drawn at, c
     f=$(awk "BEGIN { print ($WIDTH - 2 * $side) / $2 }")
     (($(calc "($HEIGHT - $caption - $side - $3 * $f) ^ 2") <= 4)) \
         || fail "a window of ${WIDTH}x$HEIGHT is no frame around a client area of $2x$3 at any scale"
-    (($(calc "1000 * $f / $dpr") >= 600 && $(calc "1000 * $f / $dpr") <= 1000)) \
+    (($(calc "1000 * $f / $dpr") >= 550 && $(calc "1000 * $f / $dpr") <= 1000)) \
         || fail "drawn at $f device pixels a designed pixel on a desktop at $dpr"
     left[$1]=$side top[$1]=$caption scale[$1]=$f
     on_screen "$1"

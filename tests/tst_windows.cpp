@@ -333,8 +333,12 @@ private slots:
                                      u"Αντιγραφή πίνακα κωδικών"_s, u"Κώδικες…"_s, u"Ακρόαση μηνύματος…"_s};
         QCOMPARE(contextMenuOf(w->Text3->viewport()), greek + wholeTexts);
         // A finger has no right button: held still it opens the same menu,
-        // moved it selects; a mouse held still does nothing of the kind.
+        // leaving the selection for it to copy; moved it selects; a mouse
+        // held still does nothing of the kind.
+        w->Text3->setPlainText(u"ab"_s);
+        w->Text3->selectAll();
         QCOMPARE(heldMenuOf(w->Text3, QPoint(2, 1)), greek + wholeTexts);
+        QCOMPARE(w->Text3->textCursor().selectedText(), u"ab"_s);
         QCOMPARE(heldMenuOf(w->Text3, QPoint(40, 0)), QStringList());
         QStringList entries;
         menuEntries(800, entries);
@@ -342,6 +346,7 @@ private slots:
         QTest::qWait(900);
         QTest::mouseRelease(w->Text3->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
         QCOMPARE(entries, QStringList());
+        w->Text3->clear();
 
         // Presses and typing share one history, backwards and forwards.
         w->Text3->setFocus();

@@ -14,8 +14,10 @@
 #include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -258,8 +260,16 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
     connect(Text3, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         const std::unique_ptr<QMenu> menu(Text3->createStandardContextMenu(at));
         menu->addSeparator();
-        menu->addActions(actions());
-        menu->exec(Text3->viewport()->mapToGlobal(at));
+        std::map<QAction*, QAction*> commandOf;
+        for (QAction* command : actions()) {
+            const QString keys = command->shortcut().toString(QKeySequence::NativeText);
+            commandOf[menu->addAction(command->text() + u'\t' + keys)] = command;
+        }
+        // A command chosen here runs once the menu has gone: in a browser a
+        // box waiting for its answer inside the menu's wait would wait for ever.
+        if (const auto chosen = commandOf.find(menu->exec(Text3->viewport()->mapToGlobal(at)));
+            chosen != commandOf.end())
+            QTimer::singleShot(0, chosen->second, &QAction::trigger);
     });
     // Found without the manual: a grey hint while the message is empty,
     // which is no text, so it never reaches a copy or a reading.

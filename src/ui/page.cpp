@@ -3,7 +3,9 @@
 #ifdef Q_OS_WASM
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 #endif
@@ -37,6 +39,30 @@ void commitText(const std::string& utf8)
     QCoreApplication::sendEvent(focus, &event);
 }
 
+// When a box closes, Qt gives the focus to no window (the box's is gone
+// with it) or to the window last made, hidden or not: the window left on
+// show gets it.
+class FocusKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow())
+            QTimer::singleShot(0, this, [] {  // once it is gone
+                const QWindow* focus = QGuiApplication::focusWindow();
+                if (focus && focus->isVisible())
+                    return;
+                for (QWidget* window : QApplication::topLevelWidgets())
+                    if (window->isVisible() && window->windowType() == Qt::Window) {
+                        window->activateWindow();
+                        return;
+                    }
+            });
+        return false;
+    }
+};
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(simatoplektis_page) { emscripten::function("commitText", &commitText); }
@@ -47,6 +73,20 @@ void tellItEnded()
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
     dispatch("simatoplektis-ended");
+}
+
+void followFocus()
+{
+    qApp->installEventFilter(new FocusKeeper(qApp));
+    QObject::connect(qApp, &QGuiApplication::focusObjectChanged, qApp, [](QObject* focus) {
+        bool typing = false;
+        if (focus) {
+            QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImReadOnly);
+            QCoreApplication::sendEvent(focus, &query);
+            typing = query.value(Qt::ImEnabled).toBool() && !query.value(Qt::ImReadOnly).toBool();
+        }
+        dispatch("simatoplektis-typing", emscripten::val(typing));
+    });
 }
 
 void tellFits(const QString& name, bool fits)
@@ -60,6 +100,7 @@ void tellFits(const QString& name, bool fits)
 #else
 
 void tellItEnded() {}
+void followFocus() {}
 void tellFits(const QString&, bool) {}
 
 #endif

@@ -18,6 +18,14 @@ inline constexpr bool isPage = false;
 // runs on after the program (main() never returns there).
 void tellItEnded();
 
+// From now on the page is told whenever the focus moves into or out of a
+// field that takes typing: there the browser's focus goes to a field of the
+// page's own, where the browser composes accents and a touch screen's
+// keyboard types. And a window left without the focus when a box closes is
+// given it back, as a desktop would: a page has nobody else to do it, and
+// Qt gives a window the focus at a click, never at a touch.
+void followFocus();
+
 // Whether the window named `name`, placed just now, fits the page at a
 // legible scale. Where one does not, a phone held upright, the page asks
 // for it to be turned.

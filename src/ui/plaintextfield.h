@@ -2,6 +2,7 @@
 
 #include <QBasicTimer>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 
 namespace ui {
 
@@ -20,13 +21,18 @@ public:
 protected:
     QMimeData* createMimeDataFromSelection() const override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    void startHold(const QMouseEvent& press);
+
     QBasicTimer hold_;
     QPoint heldAt_;  // in the viewport, where a right click's menu would open
+    QTextCursor beforeHold_;
+    bool held_ = false;  // the menu opened: the rest of that touch is spent
 };
 
 }  // namespace ui

@@ -125,7 +125,7 @@ try {
     return box && box.width > help.width + 20 ? box : null;
   });
   main = frameOf(mainBox, keyboard);
-  assert.ok(main.scale >= 0.6 && main.scale < 0.97, `the keyboard window drawn at ${main.scale} on a page lower than it`);
+  assert.ok(main.scale >= 0.55 && main.scale < 0.97, `the keyboard window drawn at ${main.scale} on a page lower than it`);
   assert.ok(centre(mainBox) <= 4, 'the keyboard window is not centred');
   await shot('main');
   console.log(`ok: the keyboard window at ${main.scale.toFixed(3)} of its size, fitting the page`);

@@ -1,9 +1,10 @@
-// The page in a real browser, used as a person would: served from the build
-// folder on 127.0.0.1, opened in Debian's Chromium, keys clicked at the
-// places the layout draws them, boxes answered from the keyboard, the
-// message read back through the computer's clipboard, the program ended,
+// The page in a real browser window, used as a person would: served from
+// the build folder on 127.0.0.1, opened in Debian's Chromium or Firefox ESR
+// on an X display, keys clicked at the places the layout draws them, boxes
+// answered from the keyboard, Greek typed on a Greek layout through the X
+// server, the message read back through the clipboard, the program ended,
 // and the browser's storage for the page found empty.
-// Usage: node browser.mjs PAGE-FOLDER [SHOTS-FOLDER]
+// Usage: node browser.mjs chromium|firefox PAGE-FOLDER [SHOTS-FOLDER]
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { mkdir, mkdtemp, writeFile } from 'node:fs/promises';
@@ -12,26 +13,26 @@ import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { drawn, launch, serve, until } from './page.mjs';
 
-const [folder, shots] = process.argv.slice(2);
-// A laptop's page, lower than the keyboard window: it is drawn smaller.
-const viewport = { width: 1024, height: 640 };
+const [engine, folder, shotsRoot] = process.argv.slice(2);
+const shots = shotsRoot && join(shotsRoot, engine);
+const chromium = engine === 'chromium';
 const help = { width: 473, height: 566 };
 const keyboard = { width: 800, height: 654 };
 // Places in the keyboard window, in designed pixels: the centres of controls.
 const at = {
-  alpha: [40, 32], beta: [40, 72], omega: [312, 312], separator: [464, 32], customTop: [464, 72],
+  alpha: [40, 32], beta: [40, 72], omega: [312, 312], separator: [464, 32], customTop: [464, 72], customSecond: [464, 112], customSecondCode: [548, 112],
   betaCode: [108, 72], customTopCode: [548, 72], clear: [516, 256], message: [400, 500],
 };
 
 const site = await serve(folder);
-const browser = await launch();
+const browser = await launch({ engine, window: true });
 let step = 'starting';
 try {
-  const context = browser.defaultBrowserContext();
-  await context.overridePermissions(site.origin, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
-  const page = await browser.newPage();
+  if (chromium)
+    await browser.defaultBrowserContext().overridePermissions(site.origin,
+      ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
   const analyst = await browser.newPage();
-  await page.setViewport(viewport);
+  const page = (await browser.pages())[0];
   await page.bringToFront();
   const shot = async (name) => {
     if (!shots) return;
@@ -62,12 +63,22 @@ try {
     await page.mouse.click(window.left + x * window.scale, window.top + y * window.scale, options);
     await pause();
   };
-  const clipboard = () => page.evaluate(() => navigator.clipboard.readText());
-  const clipboardTypes = () => page.evaluate(async () => (await navigator.clipboard.read()).flatMap((item) => item.types).sort());
+  // The X display's clipboard, where the page's copies go as a desktop's do.
+  const clipboard = () => {
+    try {
+      return execFileSync('xclip', ['-o', '-selection', 'clipboard'], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
+    } catch {
+      return '';  // empty
+    }
+  };
+  const toClipboard = (text) =>
+    execFileSync('xclip', ['-selection', 'clipboard', '-i'], { input: text, stdio: ['pipe', 'ignore', 'ignore'] });
+  const clipboardTypes = () => ['text/html', 'text/plain'].filter((type) =>
+    execFileSync('xclip', ['-o', '-selection', 'clipboard', '-t', 'TARGETS'], { encoding: 'utf8' }).split('\n').some((t) => t.startsWith(type)));
   let main;
   const message = async () => {
     await click(main, at.message);  // the page has the focus, the clipboard may be written
-    await page.evaluate(() => navigator.clipboard.writeText('(nothing copied)'));
+    toClipboard('(nothing copied)');
     await press('Control', 'KeyA');
     await press('Control', 'KeyC');
     return until('the copy to reach the clipboard', async () => {
@@ -93,13 +104,39 @@ try {
   });
 
   step = 'loading the page';
-  // On a slow line (8 MB/s here) the page shows how far the download is.
-  const network = await page.createCDPSession();
-  await network.send('Network.emulateNetworkConditions', { offline: false, latency: 20, downloadThroughput: 8e6, uploadThroughput: 8e6 });
-  await page.goto(`${site.origin}/`);
-  await until('the progress bar to move', () => page.$eval('#progress', (p) => p.value > 0 && p.value < 1));
-  await shot('loading');
-  await network.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+  // Where the page lies on the X display: a click through the X server, on
+  // a blank page, tells.
+  const x = (...args) => execFileSync(args[0], args.slice(1), { encoding: 'utf8' }).trim();
+  await page.goto(`${site.origin}/nothing-here`);
+  await page.evaluate(() => addEventListener('mousedown', (e) => {
+    window.clickedAt = { x: e.screenX - e.clientX, y: e.screenY - e.clientY, width: innerWidth, height: innerHeight };
+  }, { once: true }));
+  let browserWindow, frame;
+  const screen = await until('a click through X to reach the page', async () => {
+    browserWindow = x('xdotool', 'search', '--onlyvisible', '--pid', String(browser.process().pid)).split('\n').at(-1);
+    frame = Object.fromEntries(x('xdotool', 'getwindowgeometry', '--shell', browserWindow).split('\n').map((l) => l.split('=')));
+    x('xdotool', 'mousemove', String(Number(frame.X) + 40), String(Number(frame.Y) + Number(frame.HEIGHT) - 40), 'click', '1');
+    await pause(500);
+    return page.evaluate(() => window.clickedAt);
+  });
+  // A laptop's page, higher than the help window and lower than the
+  // keyboard window: the one is drawn at its size, the other smaller.
+  const viewport = { width: 1024, height: 640 };
+  x('xdotool', 'windowsize', '--sync', browserWindow, String(Number(frame.WIDTH) + viewport.width - screen.width),
+    String(Number(frame.HEIGHT) + viewport.height - screen.height));
+  await until('the page to be a laptop\'s', async () =>
+    (await page.evaluate(() => [innerWidth, innerHeight])).join() === `${viewport.width},${viewport.height}`, 10);
+  if (chromium) {
+    // On a slow line (8 MB/s here) the page shows how far the download is.
+    const network = await page.createCDPSession();
+    await network.send('Network.emulateNetworkConditions', { offline: false, latency: 20, downloadThroughput: 8e6, uploadThroughput: 8e6 });
+    await page.goto(`${site.origin}/`);
+    await until('the progress bar to move', () => page.$eval('#progress', (p) => p.value > 0 && p.value < 1));
+    await shot('loading');
+    await network.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+  } else {
+    await page.goto(`${site.origin}/`);
+  }
   assert.equal(await page.title(), 'Σηματοπλέκτης');
   assert.equal(await page.$eval('html', (e) => e.lang), 'el');
   step = 'waiting for the help window';
@@ -170,7 +207,7 @@ try {
   await expect(' . - / - . . . //y11 54 ');
   // A code table pasted in as a word processor gives it back: a cell a line,
   // the spaces of a code no-break ones.
-  await page.evaluate(() => navigator.clipboard.writeText('Πίνακας κωδικών\nΑ\n<1>\nΩ\n\u00a0<24>\u00a0\n'));
+  toClipboard('Πίνακας κωδικών\nΑ\n<1>\nΩ\n\u00a0<24>\u00a0\n');
   await press('Control', 'KeyK');
   await press('End');  // the pasted table
   await press('Tab');
@@ -182,6 +219,72 @@ try {
   await expect(' . - / - . . . //y11 54  <24> <1>');
   console.log('ok: a code loaded from the list, and a table from a paste');
 
+  step = 'typing through X';
+  // Keys as a person types them, through the X server to the browser's
+  // window, on a Greek layout, where an accent is a dead key (";") typed
+  // before its vowel; the keys by their X key codes, the places they have
+  // on every keyboard. A browser keeps some Ctrl keys for itself: the page
+  // keeps the program's, so nothing reloads and no developer tools open.
+  x('setxkbmap', 'gr');
+  const dialogs = [];
+  page.on('dialog', (dialog) => dialogs.push(dialog.type()));
+  await page.evaluate(() => { window.stillHere = true; });
+  const phrase = 'Καλή επιτυχία, ώρα 5!';
+  const phraseKeys = ['shift+45', '38', '46', '47', '43', 'space', '26', '33', '31', '28', '29', '53', '47', '31', '38',
+    '59', 'space', '47', '55', '27', '38', 'space', '14', 'shift+10'];
+  const ctrl = { a: 'ctrl+38', c: 'ctrl+54', e: 'ctrl+26', k: 'ctrl+45', m: 'ctrl+58', r: 'ctrl+27', tableCopy: 'ctrl+shift+54' };
+  const xclick = async (window, [px, py]) => {
+    x('xdotool', 'mousemove', String(Math.round(screen.x + window.left + px * window.scale)),
+      String(Math.round(screen.y + window.top + py * window.scale)), 'click', '1');
+    await pause();
+  };
+  const xkeys = async (...keys) => {
+    x('xdotool', 'key', '--delay', '80', ...keys);
+    await pause();
+  };
+  const copiedThroughX = async () => {
+    toClipboard('(nothing copied)');
+    await xkeys(ctrl.a, ctrl.c);
+    return until('the copy to reach the clipboard', () => (clipboard() === '(nothing copied)' ? null : clipboard()));
+  };
+  await xclick(main, at.message);
+  await xkeys(ctrl.a, 'Delete', ...phraseKeys);
+  assert.equal(await copiedThroughX(), phrase, 'typed into the message');
+  await xkeys('Delete');
+  await xclick(main, at.betaCode);
+  await xkeys(ctrl.a, ...phraseKeys);
+  assert.equal(await copiedThroughX(), phrase, 'typed into a code field');
+  await xclick(main, at.customSecond);  // asks for its name
+  await xkeys(ctrl.a, ...phraseKeys);
+  assert.equal(await copiedThroughX(), phrase, 'typed as a key\'s name');
+  await xkeys('Return');
+  await xclick(main, at.customSecondCode);
+  await xkeys('52');  // ζ, for the key to have a row in the table
+  await xkeys(ctrl.e);
+  await xkeys(...phraseKeys);
+  await shot('write-box-typed');
+  assert.equal(await copiedThroughX(), phrase, 'typed into the write box');
+  await xkeys('ctrl+Return');
+  await expect('ζ');  // the whole text is the name of a key, which writes ζ
+  await xkeys(ctrl.r);
+  assert.equal(await copiedThroughX(), phrase, 'Ctrl+R read ζ as something else');
+  await xkeys('Escape');
+  toClipboard('(nothing copied)');
+  await xkeys(ctrl.tableCopy);
+  assert.match(await until('the key table', () => (clipboard().startsWith('Α\t') ? clipboard() : null)),
+    /\nΚαλή επιτυχία, ώρα 5!\tζ(\n|$)/);
+  await xkeys(ctrl.k, 'Down', 'ctrl+Return');  // letters as numbers
+  await xclick(main, at.message);
+  await xkeys(ctrl.a, 'Delete');
+  await xclick(main, at.omega);
+  await expect('24 ');
+  await xkeys(ctrl.k, 'Home', 'ctrl+Return');  // and Morse again
+  assert.deepEqual(dialogs, [], 'the browser asked to leave the page');
+  assert.deepEqual(await page.evaluate(() => [window.stillHere, innerWidth, innerHeight]),
+    [true, viewport.width, viewport.height], 'the page was reloaded or made room for the developer tools');
+  x('setxkbmap', 'us');
+  console.log('ok: Greek typed through X on a Greek layout, accents and all; Ctrl+E, R, Shift+C and K the program\'s');
+
   step = 'listening';
   // The message played through the page's Web Audio, put together from the
   // buffers it scheduled, and written down by ear as the desktop's is.
@@ -189,7 +292,7 @@ try {
   await click(main, at.message);
   await press('Control', 'KeyA');
   await page.keyboard.type(kalh);
-  await press('Control', 'KeyM');
+  await xkeys(ctrl.m);
   await shot('listen-box');
   await press('Enter');
   // A buffer shorter than a tenth of a second ends the stream.
@@ -244,7 +347,7 @@ try {
   console.log('ok: ended, and the page says so');
 
   step = 'the browser\'s storage';
-  assert.deepEqual(await page.cookies(), []);
+  assert.deepEqual(await browser.cookies(), []);
   const stored = await page.evaluate(async () => ({
     local: localStorage.length,
     session: sessionStorage.length,
@@ -253,9 +356,12 @@ try {
     workers: (await navigator.serviceWorker.getRegistrations()).length,
   }));
   assert.deepEqual(stored, { local: 0, session: 0, databases: 0, caches: 0, workers: 0 });
-  const cdp = await page.createCDPSession();
-  const { usage } = await cdp.send('Storage.getUsageAndQuota', { origin: site.origin });
-  assert.equal(usage, 0, `the page stored ${usage} bytes`);
+  // Firefox counts the bytes of the very checks above: Chromium alone tells.
+  if (chromium) {
+    const cdp = await page.createCDPSession();
+    const { usage } = await cdp.send('Storage.getUsageAndQuota', { origin: site.origin });
+    assert.equal(usage, 0, `the page stored ${usage} bytes`);
+  }
   console.log('ok: nothing stored');
 
   step = 'starting again';
@@ -275,8 +381,8 @@ try {
   console.log('ok: the help window\'s close box at the start ends it');
 
   step = 'a browser without WebGL';
-  const plain = await launch(['--disable-3d-apis']);
-  try {
+  const plain = chromium && await launch({ args: ['--disable-3d-apis'] });
+  if (plain) try {
     const bare = await plain.newPage();
     await bare.goto(`${site.origin}/`);
     assert.match(await bare.$eval('#message', (m) => m.textContent), /WebGL/);
@@ -287,6 +393,8 @@ try {
 } catch (error) {
   console.error(`FAIL while ${step}: ${error.message}`);
   process.exitCode = 1;
+  if (shots)  // what the page showed then
+    await (await browser.pages())[0]?.screenshot({ path: `${shots}/failure.png` }).catch(() => {});
 } finally {
   await browser.close();
   site.close();

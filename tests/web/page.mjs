@@ -35,12 +35,37 @@ export async function serve(folder) {
   return { origin: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
 }
 
-// Headless Chromium draws WebGL in software here: there is no GPU.
-export function launch(extraArguments = []) {
+// Debian's Chromium, headless unless `window` is set, or Debian's Firefox
+// ESR, driven through WebDriver BiDi, always in a window: headless, it has
+// no WebGL here. Both draw WebGL in software: there is no GPU. A window is
+// opened `size` big (its outer size), at the top left of the X display.
+export function launch({ engine = 'chromium', window = false, size = [1024, 760], args = [] } = {}) {
+  if (engine === 'firefox')
+    return puppeteer.launch({
+      browser: 'firefox',
+      executablePath: process.env.FIREFOX ?? '/usr/bin/firefox-esr',
+      headless: false,
+      protocol: 'webDriverBiDi',
+      defaultViewport: null,
+      args: [`--width=${size[0]}`, `--height=${size[1]}`, ...args],
+      extraPrefsFirefox: {
+        // The driver's test mode keeps the window from ever being focused,
+        // and unfocused, Firefox composes no accent.
+        'focusmanager.testmode': false,
+        // The clipboard read without the button Firefox asks a person to press.
+        'dom.events.testing.asyncClipboard': true,
+        // Sound at once: Firefox waits for a person's own click or key, and
+        // takes the driver's for none.
+        'media.autoplay.default': 0,
+        'media.autoplay.block-webaudio': false,
+      },
+    });
   return puppeteer.launch({
     executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', ...extraArguments],
+    headless: !window,
+    defaultViewport: window ? null : undefined,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      ...(window ? [`--window-size=${size[0]},${size[1]}`, '--window-position=0,0'] : []), ...args],
   });
 }
 

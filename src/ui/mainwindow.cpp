@@ -14,7 +14,6 @@
 #include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTimer>
 #include <algorithm>
 #include <limits>
 #include <map>
@@ -269,7 +268,7 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
         // box waiting for its answer inside the menu's wait would wait for ever.
         if (const auto chosen = commandOf.find(menu->exec(Text3->viewport()->mapToGlobal(at)));
             chosen != commandOf.end())
-            QTimer::singleShot(0, chosen->second, &QAction::trigger);
+            QMetaObject::invokeMethod(chosen->second, "trigger", Qt::QueuedConnection);
     });
     // Found without the manual: a grey hint while the message is empty,
     // which is no text, so it never reaches a copy or a reading.

@@ -65,7 +65,11 @@ public:
 
 }  // namespace
 
-EMSCRIPTEN_BINDINGS(simatoplektis_page) { emscripten::function("commitText", &commitText); }
+// What EMSCRIPTEN_BINDINGS writes, spelt out: the page calls
+// Module.commitText(text).
+const struct Bindings {
+    Bindings() { emscripten::function("commitText", &commitText); }
+} bindings;
 
 void tellItEnded()
 {

@@ -105,8 +105,8 @@ private slots:
     void keepsUnreadStretchesWhole()
     {
         const auto keys = defaultKeys();
-        // One dash too many: the least left unread is the front, and Χ reads after it.
-        QCOMPARE(shown(model::readMessage(u" . - - - - - /", keys)), u"[ . -]Χ"_s);
+        // A dot too many: the least left unread is the front, and Ω reads after it.
+        QCOMPARE(shown(model::readMessage(u" . . - - /", keys)), u"[ .]Ω"_s);
         QCOMPARE(shown(model::readMessage(u"##\n"_s + morse(u"Ω"_s) + u"@\n"_s, keys)), u"[##]\nΩ[@]\n"_s);
     }
 
@@ -126,13 +126,51 @@ private slots:
         QCOMPARE(read(u"·−  −···"), u"Α Β|symbols"_s);
         // The forms meet; line breaks and other keys' codes are read as ever,
         // and what is no letter stays unread as it stands.
-        QCOMPARE(read(u"... ---\n - . /y .-/..--  .-.-.- ?/ .."), u"ΣΟ\nΝ#Α[..--] [.-.-.- ?] Ι|symbols"_s);
+        QCOMPARE(read(u"... ---\n - . /y .-/..--  .-.-.- ?/ .."), u"ΣΟ\nΝ#Α[..--] .[?] Ι|symbols"_s);
         // What the keys write reads exactly, as it always has.
         QCOMPARE(read(morse(u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ"_s) + u"y"_s), u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ#"_s);
 
         // A code of one's own is read exactly: symbols mean nothing in it.
         keys[7].code = u"7"_s;
         QCOMPARE(read(u".-/-.../--./"), u"[.-] [-...] [--.] "_s);
+    }
+
+    void writesDigitsAndSignsWhereTheCodeHasThem()
+    {
+        const QString clue = u"Στις 9:30 στο πηγάδι!"_s;
+        const QString signs = u"0123456789 . , : ; ? · \u037E \u0387 ' - / ( ) \" = + @ !"_s;
+        const auto roundTrip = [](const QString& text, const std::vector<Key>& keys) {
+            const model::Encoding e = model::encodeText(text, keys);
+            const model::Reading r = model::readMessage(e.codes, keys);
+            return shown(r) + (r.ambiguous ? u"|ambiguous"_s : u""_s) + (e.missing.isEmpty() ? u""_s : u"|missing "_s + e.missing.join(u""_s));
+        };
+        // Morse: ITU's digits and signs, in the keys' own form; the Latin
+        // question mark and both Greek signs read back as Greek.
+        QCOMPARE(model::encodeText(u"9!"_s, defaultKeys()).codes, u" - - - - . / - . - . - - /"_s);
+        QCOMPARE(roundTrip(clue, defaultKeys()), u"ΣΤΙΣ 9:30 ΣΤΟ ΠΗΓΑΔΙ!"_s);
+        QCOMPARE(roundTrip(signs, defaultKeys()), u"0123456789 . , : ; ; · ; · ' - / ( ) \" = + @ !"_s);
+        // ...and the same Morse spelt otherwise, read by its symbols as well.
+        auto spelt = defaultKeys();
+        for (int i = 0; i < model::letterCount; ++i)
+            spelt[std::size_t(i)].code = spelt[std::size_t(i)].code.remove(u' ');
+        QCOMPARE(roundTrip(clue, spelt), u"ΣΤΙΣ 9:30 ΣΤΟ ΠΗΓΑΔΙ!"_s);
+        QCOMPARE(shown(model::readMessage(u"----. ---... ...-- ----- -.-.--", spelt)), u"9:30!"_s);
+
+        // A letter of one's own: the digits would read as letters, so they have no key.
+        auto own = defaultKeys();
+        own[1].code = u"1"_s;
+        QCOMPARE(roundTrip(u"Β 1!"_s, own), u"Β |missing 1!"_s);
+
+        // A code of letters for letters leaves them as they stand.
+        std::vector<Key> caesar = defaultKeys();
+        const QString alphabet = u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ"_s;
+        for (int i = 0; i < model::letterCount; ++i)
+            caesar[std::size_t(i)].code = alphabet[(i + 3) % model::letterCount];
+        caesar[24].code = u" "_s;
+        QCOMPARE(model::encodeText(clue, caesar).codes, u"ΦΧΜΦ 9:30 ΦΧΣ ΤΚΖΔΗΜ!"_s);
+        QCOMPARE(roundTrip(clue, caesar), u"ΣΤΙΣ 9:30 ΣΤΟ ΠΗΓΑΔΙ!"_s);
+        caesar[0].code = caesar[1].code;  // two letters the same: no longer letters for letters
+        QCOMPARE(model::encodeText(u"1"_s, caesar).missing, QStringList{u"1"_s});
     }
 
     void roundTripsARandomText()

@@ -1,10 +1,14 @@
 #include "codebook.h"
 
+#include "braille.h"
+#include "morse.h"
+#include "reading.h"
+#include "signs.h"
+
 #include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -12,10 +16,10 @@ using namespace Qt::StringLiterals;
 
 namespace model {
 
-namespace {
-
 // A caption of spaces only shows nothing on the key, so it is no name either.
-bool isBlank(const QString& name) { return name.trimmed().isEmpty(); }
+bool isBlankName(const QString& name) { return name.trimmed().isEmpty(); }
+
+namespace {
 
 char32_t codePointAt(QStringView s, qsizetype i, qsizetype& size)
 {
@@ -116,6 +120,7 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
     QHash<char16_t, const QString*> letters;
     QHash<QString, const QString*> longerLetters;
     const QString* separator = nullptr;
+    const SignCode signs = signCodeOf(keys);
     for (const Key& key : keys) {
         if (key.code.isEmpty())
             continue;
@@ -127,7 +132,7 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
                 longerLetters.insert(name, &key.code);
         } else if (key.kind == Key::Kind::Separator)
             separator = &key.code;
-        else if (!isBlank(key.name))
+        else if (!isBlankName(key.name))
             customs.push_back({fold(key.name), &key.code});
     }
 
@@ -204,6 +209,9 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
             result.codes += *separator;
         else if (letter)
             result.codes += *letter;
+        else if (const QString sign = foldedLength == 1 ? writeSign(signs, folded, foldedStarts[u]) : QString();
+                 !sign.isNull())
+            result.codes += sign;
         else if (!reported.contains(typed.toString())) {
             reported.insert(typed.toString());
             result.missing.append(typed.toString());
@@ -259,6 +267,8 @@ private:
 
 constexpr int unread = -1;
 constexpr int lineBreak = -2;
+
+}  // namespace
 
 // From the end of the message back to its start, each place keeps the least
 // unread characters of any reading of the rest, how many readings reach it
@@ -317,7 +327,7 @@ Reading readExactly(QStringView message, std::span<const Key> keys)
             const Key& key = keys[std::size_t(step[i])];
             // The separator reads as a space whatever its caption: a space is what it stands for in a text.
             const bool separator = key.kind == Key::Kind::Separator;
-            const bool unnamed = key.kind != Key::Kind::Letter && isBlank(key.name);
+            const bool unnamed = key.kind != Key::Kind::Letter && isBlankName(key.name);
             reading.pieces.push_back({Piece::Kind::Key,
                                       separator     ? u" "_s
                                           : unnamed ? QString()
@@ -329,146 +339,6 @@ Reading readExactly(QStringView message, std::span<const Key> keys)
     return reading;
 }
 
-bool isMorseText(QChar c) { return c == u' ' || c == u'/' || morseSymbol(c); }
-
-// The dots and dashes of a code written as Morse (symbols and spaces, maybe
-// closed by "/"), or nothing when it is not one.
-std::optional<std::string> morseOf(QStringView code)
-{
-    std::string symbols;
-    bool closed = false;
-    for (const QChar c : code) {
-        if (c == u' ')
-            continue;
-        if (closed)
-            return std::nullopt;
-        if (c == u'/' && !symbols.empty())
-            closed = true;
-        else if (const char symbol = morseSymbol(c))
-            symbols += symbol;
-        else
-            return std::nullopt;
-    }
-    if (symbols.empty())
-        return std::nullopt;
-    return symbols;
-}
-
-// Reads Morse by its symbols. Everything that is not Morse (a custom key's
-// code of other characters, a line break, a stray character) is read
-// exactly, stretch by stretch.
-class SymbolReader {
-public:
-    SymbolReader(QStringView message, std::span<const Key> keys, std::unordered_map<std::string, int> byMorse)
-        : message_(message), keys_(keys), byMorse_(std::move(byMorse))
-    {
-    }
-
-    Reading read()
-    {
-        for (qsizetype i = 0, end = 0; i < message_.size(); i = end) {
-            const bool morse = isMorseText(message_[i]);
-            for (end = i; end < message_.size() && isMorseText(message_[end]) == morse;)
-                ++end;
-            if (morse)
-                readMorse(i, end);
-            else
-                for (Piece& piece : readExactly(message_.sliced(i, end - i), keys_).pieces) {
-                    piece.at += i;
-                    add(std::move(piece), i, end);  // only the first can meet unread text before it
-                }
-        }
-        return std::move(reading_);
-    }
-
-private:
-    struct Run {
-        qsizetype from, to;
-    };
-
-    // A stretch of symbols, spaces and "/", a letter's worth at a time: what
-    // lies between two "/" is one letter when its symbols stand apart (the
-    // keys' own form, " . - /") or stand together right before the "/"
-    // (".-/"); otherwise it is Morse written the common way, a letter to a
-    // run of symbols, and the "/" after it ends a word.
-    void readMorse(qsizetype from, qsizetype to)
-    {
-        for (qsizetype start = from; start < to;) {
-            qsizetype stop = start;
-            while (stop < to && message_[stop] != u'/')
-                ++stop;
-            const bool slash = stop < to;
-            std::vector<Run> runs;
-            for (qsizetype i = start; i < stop;) {
-                if (message_[i] == u' ') {
-                    ++i;
-                    continue;
-                }
-                const qsizetype runStart = i;
-                while (i < stop && message_[i] != u' ')
-                    ++i;
-                runs.push_back({runStart, i});
-            }
-            const bool spaced = std::all_of(runs.begin(), runs.end(), [](Run r) { return r.to - r.from == 1; });
-            const bool closed = runs.size() == 1 && slash && runs.front().to == stop;
-            if (runs.empty()) {
-                if (slash)
-                    addWordEnd(stop + 1);
-            } else if (spaced || closed) {
-                addLetter(runs.front().from, runs.back().to);
-            } else {
-                for (std::size_t r = 0; r < runs.size(); ++r) {
-                    if (r > 0 && runs[r].from - runs[r - 1].to > 1)
-                        addWordEnd(runs[r].from);
-                    addLetter(runs[r].from, runs[r].to);
-                }
-                if (slash)
-                    addWordEnd(stop + 1);
-            }
-            start = stop + 1;
-        }
-    }
-
-    void addLetter(qsizetype from, qsizetype to)
-    {
-        std::string symbols;
-        for (const QChar c : message_.sliced(from, to - from)) {
-            if (const char symbol = morseSymbol(c))
-                symbols += symbol;
-        }
-        const auto known = byMorse_.find(symbols);
-        if (known == byMorse_.end()) {
-            add({Piece::Kind::Unread, message_.sliced(from, to - from).toString(), false, from}, from, to);
-            return;
-        }
-        const Key& key = keys_[std::size_t(known->second)];
-        const bool unnamed = key.kind != Key::Kind::Letter && isBlank(key.name);
-        add({Piece::Kind::Key, unnamed ? QString() : key.name, unnamed, from}, from, to);
-    }
-
-    void addWordEnd(qsizetype at) { add({Piece::Kind::Key, u" "_s, false, at - 1}, at, at); }
-
-    // Unread text next to unread text is one stretch, as it stands in the
-    // message, the spaces between included. The piece lies at [from, to).
-    void add(Piece piece, qsizetype from, qsizetype to)
-    {
-        std::vector<Piece>& pieces = reading_.pieces;
-        if (piece.kind == Piece::Kind::Unread && !pieces.empty() && pieces.back().kind == Piece::Kind::Unread) {
-            pieces.back().text += message_.sliced(unreadEnd_, from - unreadEnd_);
-            pieces.back().text += piece.text;
-        } else {
-            pieces.push_back(std::move(piece));
-        }
-        unreadEnd_ = to;
-    }
-
-    QStringView message_;
-    std::span<const Key> keys_;
-    std::unordered_map<std::string, int> byMorse_;
-    Reading reading_;
-    qsizetype unreadEnd_ = 0;
-};
-
 qsizetype unreadLength(const Reading& reading)
 {
     qsizetype length = 0;
@@ -477,35 +347,44 @@ qsizetype unreadLength(const Reading& reading)
     return length;
 }
 
-}  // namespace
+void appendPieces(Reading& reading, Reading stretch, qsizetype from, QStringView message)
+{
+    reading.ambiguous = reading.ambiguous || stretch.ambiguous;
+    for (Piece& piece : stretch.pieces) {
+        piece.at += from;
+        Piece* last = reading.pieces.empty() ? nullptr : &reading.pieces.back();
+        if (last && last->kind == Piece::Kind::Unread && piece.kind == Piece::Kind::Unread) {
+            const qsizetype lastEnd = last->at + last->text.size();
+            last->text += message.sliced(lastEnd, piece.at - lastEnd);
+            last->text += piece.text;
+        } else {
+            reading.pieces.push_back(std::move(piece));
+        }
+    }
+}
 
 Reading readMessage(QStringView message, std::span<const Key> keys)
 {
-    Reading exact = readExactly(message, keys);
+    const SignCode signs = signCodeOf(keys);
+    if (signs == SignCode::Braille)
+        return readBraille(message, keys);
+    std::vector<Key> withSigns(keys.begin(), keys.end());
+    for (Key& sign : signKeys(signs))
+        withSigns.push_back(std::move(sign));  // after the keys, which win a shared code
+
+    Reading exact = readExactly(message, withSigns);
     const qsizetype unreadExactly = unreadLength(exact);
     if (unreadExactly == 0)
         return exact;
     // Every letter must be Morse, or a reading by symbols would be a guess;
     // other keys join in when their codes are Morse too.
-    std::unordered_map<std::string, int> byMorse;
-    bool letters = false;
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        const std::optional<std::string> symbols = morseOf(keys[k].code);
-        if (keys[k].kind == Key::Kind::Letter) {
-            if (!symbols)
-                return exact;
-            letters = true;
-        }
-        if (symbols && keys[k].kind != Key::Kind::Separator)
-            byMorse.emplace(*symbols, int(k));  // of keys sharing a code, the first
-    }
-    if (!letters)
+    const bool morse = std::any_of(keys.begin(), keys.end(), [](const Key& k) { return k.kind == Key::Kind::Letter; })
+        && std::all_of(keys.begin(), keys.end(),
+                       [](const Key& k) { return k.kind != Key::Kind::Letter || morseOf(k.code); });
+    if (!morse)
         return exact;
-    Reading bySymbols = SymbolReader(message, keys, std::move(byMorse)).read();
-    if (unreadLength(bySymbols) >= unreadExactly)
-        return exact;
-    bySymbols.bySymbols = true;
-    return bySymbols;
+    Reading bySymbols = readBySymbols(message, withSigns);
+    return unreadLength(bySymbols) < unreadExactly ? bySymbols : exact;
 }
 
 namespace {
@@ -517,8 +396,8 @@ QString keyTableName(std::span<const Key> keys, std::size_t index)
 {
     const Key& key = keys[index];
     if (key.kind == Key::Kind::Separator)
-        return QString::fromUtf16(separatorWord) + (isBlank(key.name) ? QString() : u" «"_s + key.name + u"»"_s);
-    if (key.kind == Key::Kind::Letter || !isBlank(key.name))
+        return QString::fromUtf16(separatorWord) + (isBlankName(key.name) ? QString() : u" «"_s + key.name + u"»"_s);
+    if (key.kind == Key::Kind::Letter || !isBlankName(key.name))
         return key.name;
     const auto number = std::count_if(keys.begin(), keys.begin() + qsizetype(index) + 1,
                                       [](const Key& k) { return k.kind == Key::Kind::Custom; });

@@ -1,5 +1,6 @@
 #include "codes.h"
 
+#include "braille.h"
 #include "slots.h"
 
 #include <QRegularExpression>
@@ -16,10 +17,6 @@ namespace model {
 namespace {
 
 const QString alphabet = u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ"_s;
-
-// Modern Greek Braille, as used in Greece, in alphabet order.
-const QString brailleCells = u"⠁⠃⠛⠙⠑⠵⠜⠹⠊⠅⠇⠍⠝⠭⠕⠏⠗⠎⠞⠽⠋⠓⠯⠚"_s;
-constexpr char16_t blankCell = u'⠀';
 
 struct Code {
     std::array<QString, letterCount> letters;
@@ -97,7 +94,7 @@ Code builtIn(const CodeChoice& choice)
         break;
     case CodeKind::Braille:
         for (int i = 0; i < letterCount; ++i)
-            code.letters[i] = brailleCells[i];
+            code.letters[i] = QChar(brailleLetters[i]);
         code.separator = QString(QChar(blankCell));
         break;
     case CodeKind::Table:

@@ -60,6 +60,7 @@ inline constexpr std::array<int, customCount> customFieldNumbers{4, 5, 6};
 QString letterCaption(int index);
 QString letterCode(int index);
 QString letterName(int index);
+int letterIndexOf(QChar capital);  // Α is 0; -1 for anything but the 24 capitals
 
 QString buttonName(int number);      // "Command7"
 QString letterFieldName(int index);  // "Text1(2)"

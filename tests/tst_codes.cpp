@@ -5,6 +5,7 @@
 #include "model/slots.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -98,6 +99,42 @@ private slots:
         for (int i = 0; i < model::letterCount; ++i)
             ours += braille[std::size_t(i)].code;
         QCOMPARE(ours, cells);
+    }
+
+    void brailleDigitsAndSignsAsLiblouisWritesThem()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("liblouis runs on Linux; the code is the same data there");
+#endif
+        // Lower case without accents or diphthongs: the letters' code has no
+        // capital sign, accent or contraction, which liblouis would write.
+        const QString texts[] = {
+            u"στις 9:30 στο πηγαδι!"_s,
+            u"12.345,6 με 1..2 (9) «1» α, 5, 6 α.5 1-2"_s,
+            u"α. β, γ: δ\u037E ε! ζ? η' θ- (ι) «κ» λ\u0387μ \"ν\" ξ"_s,
+        };
+        const std::vector<Key> braille = model::loadCode(code(CodeKind::Braille), defaultKeys()).keys;
+        for (const QString& text : texts) {
+            QProcess louis;
+            louis.start(u"lou_translate"_s, {u"--forward"_s, u"unicode.dis,el.ctb"_s});
+            QVERIFY2(louis.waitForStarted(), "lou_translate (Debian's liblouis-bin) is missing");
+            louis.write(text.toUtf8() + '\n');
+            louis.closeWriteChannel();
+            QVERIFY(louis.waitForFinished(10'000));
+            const QString expected = QString::fromUtf8(louis.readAllStandardOutput()).trimmed();
+            const QString ours = model::encodeText(text, braille).codes;
+            QCOMPARE(ours, expected);
+
+            // Read back: the text's capitals, the Greek question mark and
+            // ano teleia as their usual forms. A closing quote's cells are
+            // also a closing guillemet and an apostrophe, as Braille has it.
+            const model::Reading reading = model::readMessage(ours, braille);
+            QString back;
+            for (const model::Piece& piece : reading.pieces)
+                back += piece.kind == model::Piece::Kind::Unread ? u'[' + piece.text + u']' : piece.text;
+            QCOMPARE(back, model::fold(text));
+            QCOMPARE(reading.ambiguous, text.contains(u'"'));
+        }
     }
 
     void heldCodeFindsTheCodeAndItsSetting()

@@ -252,20 +252,23 @@ echo "ok: pasted Morse read back [$reading]"
 
 # A clue with a time and a sign: Morse has them, and reads them back.
 clue='Στις 9:30 στο πηγάδι!'
-write_text() {  # TEXT: the message emptied, then TEXT written with Ctrl+T
+write_text() {  # TEXT [SHOT]: the message emptied, then TEXT written with Ctrl+T
     click "$main" 400 500
     keys "$main" ctrl+a Delete ctrl+t
     box=$(window '^ΚΩΔΙΚΟΠΟΙΗΣΗ$')
     [ -n "$box" ] || fail "Ctrl+T opened no box"
     printf '%s' "$1" | xclip -selection clipboard -i
-    keys "$box" ctrl+v ctrl+Return
+    keys "$box" ctrl+v
+    [ -z "${2:-}" ] || shot "$2"
+    keys "$box" ctrl+Return
     gone '^ΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Ctrl+Enter did not close the write box"
 }
-write_text "$clue"
+write_text "$clue" write-box-clue
 expect ' . . . / - / . . / . . . // - - - - . / - - - . . . / . . . - - / - - - - - // . . . / - / - - - // . - - . / . . . . / -   - . / . - / - . . / . . / - . - . - - /'
 keys "$main" ctrl+r
 box=$(window '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$')
 [ -n "$box" ] || fail "Ctrl+R opened no box"
+shot read-box-clue
 keys "$box" ctrl+a ctrl+c
 reading=$(xclip -o -selection clipboard)
 [ "$reading" = 'ΣΤΙΣ 9:30 ΣΤΟ ΠΗΓΑΔΙ!' ] || fail "the clue read back as [$reading]"

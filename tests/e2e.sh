@@ -208,6 +208,26 @@ main=$(window 'ΣΗΜΑΤΟΠΛΕΚΤΗΣ')
 client_area "$main" 800 654
 expect ' . - / - . . . //y'
 
+write_text() {  # TEXT [SHOT]: the message emptied, then TEXT written with Ctrl+T
+    click "$main" 400 500
+    keys "$main" ctrl+a Delete ctrl+t
+    box=$(window '^ΚΩΔΙΚΟΠΟΙΗΣΗ$')
+    [ -n "$box" ] || fail "Ctrl+T opened no box"
+    printf '%s' "$1" | xclip -selection clipboard -i
+    keys "$box" ctrl+v
+    [ -z "${2:-}" ] || shot "$2"
+    keys "$box" ctrl+Return
+    gone '^ΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Ctrl+Enter did not close the write box"
+}
+read_back() {  # SHOT: Ctrl+R, and what its box shows copied into $reading; the box stays open as $box
+    keys "$main" ctrl+r
+    box=$(window '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$')
+    [ -n "$box" ] || fail "Ctrl+R opened no box"
+    shot "$1"
+    keys "$box" ctrl+a ctrl+c
+    reading=$(xclip -o -selection clipboard)
+}
+
 # A whole text at once: Ctrl+T writes it from the clipboard, Ctrl+R reads the
 # message back, Ctrl+Shift+C copies the key table.
 keys "$main" ctrl+t
@@ -220,12 +240,7 @@ shot write-box
 keys "$box" ctrl+Return
 gone '^ΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Ctrl+Enter did not close the write box"
 expect ' . - / - . . . //y - . - / . - / . - . . / . . . . // . / . - - . / . . / - / - . - - / - - - - / . . / . - /'
-keys "$main" ctrl+r
-box=$(window '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$')
-[ -n "$box" ] || fail "Ctrl+R opened no box"
-shot read-box
-keys "$box" ctrl+a ctrl+c
-reading=$(xclip -o -selection clipboard)
+read_back read-box
 [ "$reading" = 'ΑΒ #ΚΑΛΗ ΕΠΙΤΥΧΙΑ' ] || fail "read back as [$reading]"
 keys "$box" Return
 gone '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Enter did not close the read box"
@@ -239,38 +254,18 @@ echo "ok: the key table"
 # Morse written the common way, pasted in from elsewhere, reads back too.
 printf '%s' '--. . .. .- / ... .- ...' | xclip -selection clipboard -i
 click "$main" 400 500
-keys "$main" ctrl+a ctrl+v ctrl+r
-box=$(window '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$')
-[ -n "$box" ] || fail "Ctrl+R opened no box for pasted Morse"
-keys "$box" ctrl+a ctrl+c
-reading=$(xclip -o -selection clipboard)
+keys "$main" ctrl+a ctrl+v
+read_back read-box-symbols
 [ "$reading" = 'ΓΕΙΑ ΣΑΣ' ] || fail "pasted Morse read back as [$reading]"
-shot read-box-symbols
 keys "$box" ctrl+Return
 gone '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Ctrl+Enter did not close the read box"
 echo "ok: pasted Morse read back [$reading]"
 
 # A clue with a time and a sign: Morse has them, and reads them back.
 clue='Στις 9:30 στο πηγάδι!'
-write_text() {  # TEXT [SHOT]: the message emptied, then TEXT written with Ctrl+T
-    click "$main" 400 500
-    keys "$main" ctrl+a Delete ctrl+t
-    box=$(window '^ΚΩΔΙΚΟΠΟΙΗΣΗ$')
-    [ -n "$box" ] || fail "Ctrl+T opened no box"
-    printf '%s' "$1" | xclip -selection clipboard -i
-    keys "$box" ctrl+v
-    [ -z "${2:-}" ] || shot "$2"
-    keys "$box" ctrl+Return
-    gone '^ΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Ctrl+Enter did not close the write box"
-}
 write_text "$clue" write-box-clue
 expect ' . . . / - / . . / . . . // - - - - . / - - - . . . / . . . - - / - - - - - // . . . / - / - - - // . - - . / . . . . / -   - . / . - / - . . / . . / - . - . - - /'
-keys "$main" ctrl+r
-box=$(window '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$')
-[ -n "$box" ] || fail "Ctrl+R opened no box"
-shot read-box-clue
-keys "$box" ctrl+a ctrl+c
-reading=$(xclip -o -selection clipboard)
+read_back read-box-clue
 [ "$reading" = 'ΣΤΙΣ 9:30 ΣΤΟ ΠΗΓΑΔΙ!' ] || fail "the clue read back as [$reading]"
 keys "$box" Escape
 gone '^ΑΠΟΚΩΔΙΚΟΠΟΙΗΣΗ$' || fail "Esc did not close the read box"

@@ -142,7 +142,8 @@ private slots:
         const auto roundTrip = [](const QString& text, const std::vector<Key>& keys) {
             const model::Encoding e = model::encodeText(text, keys);
             const model::Reading r = model::readMessage(e.codes, keys);
-            return shown(r) + (r.ambiguous ? u"|ambiguous"_s : u""_s) + (e.missing.isEmpty() ? u""_s : u"|missing "_s + e.missing.join(u""_s));
+            return shown(r) + (r.ambiguous ? u"|ambiguous"_s : u""_s)
+                + (e.missing.isEmpty() ? u""_s : u"|missing "_s + e.missing.join(u""_s));
         };
         // Morse: ITU's digits and signs, in the keys' own form; the Latin
         // question mark and both Greek signs read back as Greek.

@@ -30,10 +30,9 @@ struct BrailleSign {
     const char16_t* opening;  // at the start of a word, when it differs
 };
 constexpr BrailleSign signs[] = {
-    {u'.', u"⠲", nullptr},  {u',', u"⠂", nullptr},  {u':', u"⠒", nullptr},      {u';', u"⠢", nullptr},
-    {u'·', u"⠆", nullptr},  {u'!', u"⠖", nullptr},  {u'?', u"⠦", nullptr},      {u'\'', u"⠄", nullptr},
-    {u'-', u"⠤", nullptr},  {u')', u"⠶", nullptr},  {u'(', u"⠶", nullptr},      {u'»', u"⠴", nullptr},
-    {u'«', u"⠦", nullptr},  {u'"', u"⠴⠄", u"⠠⠦"},
+    {u'.', u"⠲", nullptr}, {u',', u"⠂", nullptr}, {u':', u"⠒", nullptr},  {u';', u"⠢", nullptr}, {u'·', u"⠆", nullptr},
+    {u'!', u"⠖", nullptr}, {u'?', u"⠦", nullptr}, {u'\'', u"⠄", nullptr}, {u'-', u"⠤", nullptr}, {u')', u"⠶", nullptr},
+    {u'(', u"⠶", nullptr}, {u'»', u"⠴", nullptr}, {u'«', u"⠦", nullptr},  {u'"', u"⠴⠄", u"⠠⠦"},
 };
 // Read at the start of a word instead of the sign that shares its cell.
 constexpr std::pair<char16_t, char16_t> openers[] = {{u'?', u'«'}, {u')', u'('}};
@@ -53,15 +52,16 @@ bool opensWord(QStringView folded, qsizetype i)
 
 QString cellsOf(char16_t sign)
 {
-    const auto* s = std::find_if(std::begin(signs), std::end(signs), [sign](const BrailleSign& b) { return b.sign == sign; });
+    const auto* s
+        = std::find_if(std::begin(signs), std::end(signs), [sign](const BrailleSign& b) { return b.sign == sign; });
     return QString::fromUtf16(s->cells);
 }
 
 bool isOpener(const Piece& piece)
 {
-    return piece.kind == Piece::Kind::Key
-        && std::any_of(std::begin(openers), std::end(openers),
-                       [&piece](auto pair) { return piece.text == QChar(pair.second); });
+    return piece.kind == Piece::Kind::Key && std::any_of(std::begin(openers), std::end(openers), [&piece](auto pair) {
+               return piece.text == QChar(pair.second);
+           });
 }
 
 }  // namespace
@@ -86,7 +86,8 @@ QString brailleSignCode(QStringView folded, qsizetype i)
     if (isDigit(c)) {
         // The number sign once before a run of digits, which a comma or a
         // full stop between digits does not break.
-        const bool inNumber = digitAt(i - 1) || (i >= 2 && (folded[i - 1] == u',' || folded[i - 1] == u'.') && digitAt(i - 2));
+        const bool inNumber
+            = digitAt(i - 1) || (i >= 2 && (folded[i - 1] == u',' || folded[i - 1] == u'.') && digitAt(i - 2));
         return inNumber ? QString(digitCell(c)) : QString(QChar(numberSign)) + digitCell(c);
     }
     if (c == u'.' && digitAt(i - 1) && digitAt(i + 1))
@@ -129,7 +130,8 @@ Reading readBraille(QStringView message, std::span<const Key> keys)
                 reading.pieces.push_back({Piece::Kind::Key, QString(digits[digitCells.indexOf(message[i])]), false, i});
                 ++i;
                 if (digitAt(i + 1) && (message[i] == decimalPoint || message[i] == u'⠂')) {
-                    reading.pieces.push_back({Piece::Kind::Key, message[i] == decimalPoint ? u"."_s : u","_s, false, i});
+                    reading.pieces.push_back(
+                        {Piece::Kind::Key, message[i] == decimalPoint ? u"."_s : u","_s, false, i});
                     ++i;
                 }
             }

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,6 +21,25 @@ namespace ui {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Every box of ours teaches Ctrl+Enter as OK, so a hand used to it reaches
+// for it here too, where OK ends the program or wipes the codes. A button
+// takes Enter whatever the modifiers; here Ctrl+Enter goes nowhere, and
+// Enter alone stays OK.
+class CtrlEnterIgnored : public QObject {
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && key->modifiers().testFlag(Qt::ControlModifier);
+    }
+};
+
+}  // namespace
+
 bool QtPrompts::confirm(const QString& title, const QString& prompt)
 {
     QMessageBox box(QMessageBox::Warning, title, prompt, QMessageBox::Ok | QMessageBox::Cancel,
@@ -27,6 +47,9 @@ bool QtPrompts::confirm(const QString& title, const QString& prompt)
     box.setTextFormat(Qt::PlainText);
     box.button(QMessageBox::Ok)->setText(okText);
     box.button(QMessageBox::Cancel)->setText(cancelText);
+    CtrlEnterIgnored ctrlEnterIgnored;
+    for (QAbstractButton* button : box.buttons())
+        button->installEventFilter(&ctrlEnterIgnored);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
@@ -135,7 +158,7 @@ void QtPrompts::showReading(const model::Reading& reading)
     if (reading.bySymbols)
         box.addLabel(u"Διαβάστηκε από τις τελείες και τις παύλες, όπως γράφεται ο Μορς με το χέρι."_s);
     if (reading.ambiguous)
-        box.addLabel(u"Με αυτούς τους κωδικούς το μήνυμα διαβάζεται με περισσότερους από έναν τρόπους· "
+        box.addLabel(u"Με αυτούς τους κωδικούς το μήνυμα διαβάζεται με περισσότερους από έναν τρόπο· "
                      u"εδώ φαίνεται ένας."_s);
     field->moveCursor(QTextCursor::Start);
     field->setFocus();

@@ -2,6 +2,7 @@
 
 #include "defaultkeys.h"
 #include "model/codebook.h"
+#include "model/decodability.h"
 #include "model/slots.h"
 
 #include <QRandomGenerator>
@@ -100,6 +101,48 @@ private slots:
         QCOMPARE(shown(r), u"Β"_s);  // of equal readings the longer code is shown
         QVERIFY(read(u"1", u"1"_s, u"1"_s).ambiguous);
         QVERIFY(!read(u"110", u"1"_s, u"10"_s).ambiguous);
+    }
+
+    void findsTheShortestTwoWaysToWriteAText()
+    {
+        const auto letters = [](const QStringList& codes) {
+            std::vector<Key> keys;
+            for (const QString& code : codes)
+                keys.push_back({Key::Kind::Letter, model::letterCaption(int(keys.size())), code});
+            return keys;
+        };
+        const auto example = [](const std::vector<Key>& keys) {
+            const auto found = model::findAmbiguity(keys);
+            if (!found)
+                return u"none"_s;
+            // Both ways must write the example's text.
+            for (const QStringList& way : {found->first, found->second})
+                if (!way.isEmpty() && model::encodeText(way.join(u""_s), keys).codes != found->text)
+                    return u"wrong: "_s + way.join(u""_s);
+            return found->first.join(u""_s) + u'|' + found->second.join(u""_s) + u'|' + found->text;
+        };
+        QCOMPARE(example(letters({u"1"_s, u"11"_s})), u"ΑΑ|Β|11"_s);
+        // Not prefix-free, yet read one way only: 01 is 0 then 1, whatever follows.
+        QCOMPARE(example(letters({u"0"_s, u"01"_s, u"11"_s})), u"none"_s);
+        // a·bab = ab·ab: no code is both, but the fourth letter tells.
+        QCOMPARE(example(letters({u"a"_s, u"ab"_s, u"bab"_s})), u"ΑΓ|ΒΒ|abab"_s);
+        QCOMPARE(example(letters({u"x"_s, u""_s})), u"Β||"_s);
+
+        // The design's Morse, with its digits and signs, reads one way; bare
+        // Morse, without the letter's end, does not.
+        QCOMPARE(example(defaultKeys()), u"none"_s);
+        auto bare = defaultKeys();
+        for (int i = 0; i < model::letterCount; ++i)
+            bare[std::size_t(i)].code = bare[std::size_t(i)].code.remove(u' ').remove(u'/');
+        QCOMPARE(model::findAmbiguity(bare)->text.size(), 2);
+        QVERIFY(model::readMessage(u".-"_s, bare).ambiguity.startsWith(u"Οι κωδικοί διαβάζονται"_s));
+        QVERIFY(model::encodeText(u"α"_s, bare).ambiguity.contains(u"γράφουν και τα δύο"_s));
+        // A custom key counts once it writes something, named as the table names it.
+        auto custom = defaultKeys();
+        custom[26].code = u" . - /"_s;
+        const auto found = model::findAmbiguity(custom);
+        QVERIFY(found);
+        QCOMPARE(found->first + found->second, (QStringList{u"Α"_s, u"πλήκτρο 2"_s}));
     }
 
     void keepsUnreadStretchesWhole()

@@ -1,6 +1,7 @@
 #include "codebook.h"
 
 #include "braille.h"
+#include "decodability.h"
 #include "morse.h"
 #include "reading.h"
 #include "signs.h"
@@ -165,6 +166,7 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
     foldedStarts.push_back(folded.size());
 
     Encoding result;
+    result.ambiguity = ambiguityNote(keys);
     result.codes.reserve(text.size() * 8);  // about a Morse letter's length a character
     QSet<QString> reported;
     const std::size_t count = starts.size() - 1;
@@ -363,7 +365,9 @@ void appendPieces(Reading& reading, Reading stretch, qsizetype from, QStringView
     }
 }
 
-Reading readMessage(QStringView message, std::span<const Key> keys)
+namespace {
+
+Reading readAnyWay(QStringView message, std::span<const Key> keys)
 {
     const SignCode signs = signCodeOf(keys);
     if (signs == SignCode::Braille)
@@ -385,6 +389,15 @@ Reading readMessage(QStringView message, std::span<const Key> keys)
         return exact;
     Reading bySymbols = readBySymbols(message, withSigns);
     return unreadLength(bySymbols) < unreadExactly ? bySymbols : exact;
+}
+
+}  // namespace
+
+Reading readMessage(QStringView message, std::span<const Key> keys)
+{
+    Reading reading = readAnyWay(message, keys);
+    reading.ambiguity = ambiguityNote(keys);
+    return reading;
 }
 
 namespace {

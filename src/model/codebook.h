@@ -27,6 +27,7 @@ struct Encoding {
     // Latin letters written as the Greek capitals they look like, each once
     // as typed, in order of first appearance: "K" has no key, "Κ" has.
     QStringList lookAlikes;
+    QString ambiguity;  // when the keys' codes read back more than one way, a line that says so
 };
 
 // What a text stands for on the keyboard: accents, dialytika and case go,
@@ -59,6 +60,7 @@ struct Reading {
     // Read as Morse is written by hand, by its dots and dashes and not by
     // the exact spacing of the codes (see readMessage).
     bool bySymbols = false;
+    QString ambiguity;  // when the keys' codes read back more than one way, a line that says so
 };
 
 // The message read back into the keys, code by code. Where the letters'

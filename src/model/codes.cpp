@@ -1,6 +1,7 @@
 #include "codes.h"
 
 #include "braille.h"
+#include "decodability.h"
 #include "slots.h"
 
 #include <QRegularExpression>
@@ -218,10 +219,10 @@ QString separatorCaption(const QString& code)
     return ink || code.isEmpty() ? code : u"␣"_s;
 }
 
-LoadedCode loadCode(const CodeChoice& choice, std::span<const Key> keys)
+namespace {
+
+LoadedCode loadBuiltIn(const CodeChoice& choice, std::span<const Key> keys)
 {
-    if (choice.kind == CodeKind::Table)
-        return loadTable(choice, keys);
     const Code code = builtIn(choice);
     LoadedCode loaded{{keys.begin(), keys.end()}, {}, true};
     int letter = 0;
@@ -235,6 +236,18 @@ LoadedCode loadCode(const CodeChoice& choice, std::span<const Key> keys)
     }
     if (choice.kind == CodeKind::Keyword && keywordRow(choice.word) == alphabet)
         loaded.notes << u"Η λέξη δεν έχει ελληνικά γράμματα· κάθε γράμμα γράφεται όπως είναι."_s;
+    return loaded;
+}
+
+}  // namespace
+
+LoadedCode loadCode(const CodeChoice& choice, std::span<const Key> keys)
+{
+    LoadedCode loaded = choice.kind == CodeKind::Table ? loadTable(choice, keys) : loadBuiltIn(choice, keys);
+    if (loaded.usable) {
+        if (const QString ambiguity = ambiguityNote(loaded.keys); !ambiguity.isEmpty())
+            loaded.notes << ambiguity;
+    }
     return loaded;
 }
 

@@ -94,8 +94,10 @@ std::optional<QString> QtPrompts::askText(const Writer& write)
     PlainTextField* preview = box.addField(u"Θα προστεθεί στο τέλος του μηνύματος:"_s, true);
     QLabel* lookAlikes = box.addLabel();
     QLabel* missing = box.addLabel();
+    QLabel* ambiguity = box.addLabel();
     lookAlikes->setObjectName(u"lookAlikes"_s);
     missing->setObjectName(u"missing"_s);
+    ambiguity->setObjectName(u"ambiguity"_s);
     const auto quoted = [](const QStringList& characters) {
         QStringList out;
         for (const QString& character : characters)
@@ -111,6 +113,7 @@ std::optional<QString> QtPrompts::askText(const Writer& write)
                 : u"Λατινικά, γράφτηκαν ως τα ελληνικά που μοιάζουν: "_s + quoted(encoding.lookAlikes));
         say(missing,
             encoding.missing.isEmpty() ? QString() : u"Χωρίς πλήκτρο, δεν γράφονται: "_s + quoted(encoding.missing));
+        say(ambiguity, encoding.ambiguity);
     });
     input->setPlainText(unsentText_);
     input->selectAll();  // typing replaces it, Ctrl+Enter uses it
@@ -160,6 +163,8 @@ void QtPrompts::showReading(const model::Reading& reading)
     if (reading.ambiguous)
         box.addLabel(u"Με αυτούς τους κωδικούς το μήνυμα διαβάζεται με περισσότερους από έναν τρόπο· "
                      u"εδώ φαίνεται ένας."_s);
+    if (!reading.ambiguity.isEmpty())
+        box.addLabel(reading.ambiguity)->setObjectName(u"ambiguity"_s);
     field->moveCursor(QTextCursor::Start);
     field->setFocus();
     box.exec();

@@ -159,7 +159,7 @@ private slots:
         keys[25] = {Key::Kind::Custom, u"#"_s, u"y"_s};
         const auto read = [&keys](QStringView message) {
             const model::Reading r = model::readMessage(message, keys);
-            return shown(r) + (r.bySymbols ? u"|symbols"_s : u""_s);
+            return shown(r) + (r.bySymbols.isEmpty() ? u""_s : u"|symbols"_s);
         };
         // The common written form, spacing typed by hand, typographic symbols.
         QCOMPARE(read(u"--. . .. .- / ... .- ..."), u"ΓΕΙΑ ΣΑΣ|symbols"_s);

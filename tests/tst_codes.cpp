@@ -137,6 +137,32 @@ private slots:
         }
     }
 
+    void eachCodeReadAsPeopleWriteIt()
+    {
+        const auto read = [](CodeKind kind, const QString& message) {
+            const model::Reading r = model::readMessage(message, model::loadCode(code(kind), defaultKeys()).keys);
+            QString out;
+            for (const model::Piece& p : r.pieces)
+                out += p.kind == model::Piece::Kind::Unread ? u'[' + p.text + u']' : p.text;
+            return out + (r.bySymbols.isEmpty() ? u""_s : u"|by hand"_s);
+        };
+        // What the keys write reads exactly, as ever.
+        QCOMPARE(read(CodeKind::Numbers, u"10 1 11 7 / 5 "_s), u"ΚΑΛΗ Ε"_s);
+        // Numbers between any gaps, the last with nothing after it; a word
+        // ends at "/", two spaces or a line break.
+        QCOMPARE(read(CodeKind::Numbers, u"10 1 11 7"_s), u"ΚΑΛΗ|by hand"_s);
+        QCOMPARE(read(CodeKind::Numbers, u"10,1,11,7/5.  10-1 99\n2"_s), u"ΚΑΛΗ Ε ΚΑ[99]\nΒ|by hand"_s);
+        QCOMPARE(read(CodeKind::Polybius, u"25113122 1534"_s), u"ΚΑΛΗΕΞ|by hand"_s);
+        QCOMPARE(read(CodeKind::Polybius, u"25-11/66"_s), u"ΚΑ [66]|by hand"_s);
+        // A phone: a run of one digit is one letter; "0" is a space.
+        QCOMPARE(read(CodeKind::Phone, u"52554 0 5 5"_s), u"ΚΑΛΗ ΚΚ|by hand"_s);
+        // Braille with ordinary spaces and liblouis's capital signs.
+        QCOMPARE(read(CodeKind::Braille, u"⠨⠨⠅⠁⠇⠜ ⠨⠑⠏⠊⠞⠽⠓⠊⠁⠂ ⠼⠁⠃"_s), u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ, 12|by hand"_s);
+        // A code of letters for letters, in any case or accent.
+        QCOMPARE(read(CodeKind::Caesar, u"Νδξκ ή"_s), u"ΚΑΛΗ Δ|by hand"_s);
+        QCOMPARE(read(CodeKind::Caesar, u"ΝΔΞΚ"_s), u"ΚΑΛΗ"_s);
+    }
+
     void heldCodeFindsTheCodeAndItsSetting()
     {
         QCOMPARE(model::heldCode(defaultKeys(), {})->kind, CodeKind::Morse);

@@ -19,6 +19,9 @@ const QString digitCells = u"⠁⠃⠉⠙⠑⠋⠛⠓⠊⠚"_s;
 // Between two digits a full stop is this, and the number goes on; so it
 // does after a comma.
 constexpr char16_t decimalPoint = u'⠨';
+// Before a capital, and twice before a word in capitals; the same cell as
+// the decimal point, which only stands between digits.
+constexpr char16_t capitalSign = u'⠨';
 
 // The punctuation of liblouis's Greek table (el.ctb), where a sign at the
 // start of a word may take another form than at its end. Where two share a
@@ -116,11 +119,12 @@ std::vector<Key> brailleSignKeys()
     return keys;
 }
 
-Reading readBraille(QStringView message, std::span<const Key> keys)
+namespace {
+
+// The cells read with the keys and the signs; runs of digits after the
+// number sign; a shared cell read as the opener at the start of a word.
+Reading readCells(QStringView message, std::span<const Key> withSigns)
 {
-    std::vector<Key> withSigns(keys.begin(), keys.end());
-    for (Key& sign : brailleSignKeys())
-        withSigns.push_back(std::move(sign));
     const auto digitAt = [message](qsizetype j) { return j < message.size() && digitCells.contains(message[j]); };
 
     Reading reading;
@@ -159,6 +163,38 @@ Reading readBraille(QStringView message, std::span<const Key> keys)
         }
     }
     return reading;
+}
+
+}  // namespace
+
+Reading readBraille(QStringView message, std::span<const Key> keys)
+{
+    std::vector<Key> withSigns(keys.begin(), keys.end());
+    for (Key& sign : brailleSignKeys())
+        withSigns.push_back(std::move(sign));
+    Reading exact = readCells(message, withSigns);
+    const qsizetype unreadExactly = unreadLength(exact);
+    if (unreadExactly == 0)
+        return exact;
+
+    // As people write it: an ordinary space between words, and the capital
+    // sign of liblouis's Greek table, which this code has no use for, before
+    // a capital or twice before a word of them.
+    QString spaced = message.toString();
+    spaced.replace(u' ', blankCell);
+    withSigns.push_back({Key::Kind::Letter, {}, QString(QChar(capitalSign))});
+    Reading byHand = readCells(spaced, withSigns);
+    std::erase_if(byHand.pieces,
+                  [](const Piece& p) { return p.kind == Piece::Kind::Key && p.text.isEmpty() && !p.unnamed; });
+    for (Piece& piece : byHand.pieces) {
+        if (piece.kind == Piece::Kind::Unread)
+            piece.text = message.sliced(piece.at, piece.text.size()).toString();
+    }
+    if (unreadLength(byHand) >= unreadExactly)
+        return exact;
+    byHand.bySymbols = u"Διαβάστηκε όπως γράφεται η Μπράιγ με το χέρι: με κενά ανάμεσα στις λέξεις και "
+                       u"σημεία κεφαλαίων."_s;
+    return byHand;
 }
 
 }  // namespace model

@@ -1,7 +1,9 @@
 #include "codebook.h"
 
 #include "braille.h"
+#include "codes.h"
 #include "decodability.h"
+#include "digits.h"
 #include "morse.h"
 #include "reading.h"
 #include "signs.h"
@@ -367,6 +369,53 @@ void appendPieces(Reading& reading, Reading stretch, qsizetype from, QStringView
 
 namespace {
 
+// A code of letters for letters read with its letters in any case or
+// accent, as its capitals would be.
+Reading readFolded(QStringView message, std::span<const Key> keys)
+{
+    QString folded = message.toString();
+    for (QChar& c : folded) {
+        const QString one = fold(QStringView(&c, 1));
+        if (one.size() == 1)
+            c = one.front();
+    }
+    Reading reading = readExactly(folded, keys);
+    for (Piece& piece : reading.pieces) {
+        if (piece.kind == Piece::Kind::Unread)
+            piece.text = message.sliced(piece.at, piece.text.size()).toString();
+    }
+    reading.bySymbols = u"Διαβάστηκε με τα γράμματα πεζά ή κεφαλαία, με ή χωρίς τόνους."_s;
+    return reading;
+}
+
+// The message read by the own symbols of the built-in code the keys hold,
+// as people write it by hand; nothing when they hold none.
+Reading readByHand(QStringView message, std::span<const Key> keys, std::span<const Key> withSigns, SignCode signs)
+{
+    // Every letter must be Morse, or a reading by symbols would be a guess;
+    // other keys join in when their codes are Morse too.
+    const bool morse = std::any_of(keys.begin(), keys.end(), [](const Key& k) { return k.kind == Key::Kind::Letter; })
+        && std::all_of(keys.begin(), keys.end(),
+                       [](const Key& k) { return k.kind != Key::Kind::Letter || morseOf(k.code); });
+    if (morse)
+        return readBySymbols(message, withSigns);
+    if (signs == SignCode::AsTheyStand)
+        return readFolded(message, withSigns);
+    if (const std::optional<CodeChoice> held = heldCode(keys, {})) {
+        switch (held->kind) {
+        case CodeKind::Numbers:
+            return readDigits(message, keys, DigitCode::Numbers);
+        case CodeKind::Polybius:
+            return readDigits(message, keys, DigitCode::Polybius);
+        case CodeKind::Phone:
+            return readDigits(message, keys, DigitCode::Phone);
+        default:
+            break;
+        }
+    }
+    return {};
+}
+
 Reading readAnyWay(QStringView message, std::span<const Key> keys)
 {
     const SignCode signs = signCodeOf(keys);
@@ -380,15 +429,8 @@ Reading readAnyWay(QStringView message, std::span<const Key> keys)
     const qsizetype unreadExactly = unreadLength(exact);
     if (unreadExactly == 0)
         return exact;
-    // Every letter must be Morse, or a reading by symbols would be a guess;
-    // other keys join in when their codes are Morse too.
-    const bool morse = std::any_of(keys.begin(), keys.end(), [](const Key& k) { return k.kind == Key::Kind::Letter; })
-        && std::all_of(keys.begin(), keys.end(),
-                       [](const Key& k) { return k.kind != Key::Kind::Letter || morseOf(k.code); });
-    if (!morse)
-        return exact;
-    Reading bySymbols = readBySymbols(message, withSigns);
-    return unreadLength(bySymbols) < unreadExactly ? bySymbols : exact;
+    Reading byHand = readByHand(message, keys, withSigns, signs);
+    return !byHand.bySymbols.isEmpty() && unreadLength(byHand) < unreadExactly ? byHand : exact;
 }
 
 }  // namespace

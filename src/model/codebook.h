@@ -57,9 +57,10 @@ struct Piece {
 struct Reading {
     std::vector<Piece> pieces;
     bool ambiguous = false;  // another reading as good as this one gives other pieces
-    // Read as Morse is written by hand, by its dots and dashes and not by
-    // the exact spacing of the codes (see readMessage).
-    bool bySymbols = false;
+    // Read as the code is written by hand, by its own symbols and not by
+    // the exact spacing of the codes (see readMessage): a line for the box
+    // that says so; empty when read exactly.
+    QString bySymbols;
     QString ambiguity;  // when the keys' codes read back more than one way, a line that says so
 };
 

@@ -218,7 +218,7 @@ Reading readBySymbols(QStringView message, std::span<const Key> keys)
             byMorse.emplace(*symbols, int(k));  // of keys sharing a code, the first
     }
     Reading reading = SymbolReader(message, keys, std::move(byMorse)).read();
-    reading.bySymbols = true;
+    reading.bySymbols = u"Διαβάστηκε από τις τελείες και τις παύλες, όπως γράφεται ο Μορς με το χέρι."_s;
     return reading;
 }
 

@@ -158,8 +158,8 @@ void QtPrompts::showReading(const model::Reading& reading)
         box.addLabel(u"Σε αγκύλες και κόκκινα: ό,τι δεν ταιριάζει με κανέναν κωδικό, όπως είναι στο μήνυμα."_s);
     if (anyUnnamed)
         box.addLabel(QChar(unnamedMark) + u" : πλήκτρο χωρίς όνομα."_s);
-    if (reading.bySymbols)
-        box.addLabel(u"Διαβάστηκε από τις τελείες και τις παύλες, όπως γράφεται ο Μορς με το χέρι."_s);
+    if (!reading.bySymbols.isEmpty())
+        box.addLabel(reading.bySymbols);
     if (reading.ambiguous)
         box.addLabel(u"Με αυτούς τους κωδικούς το μήνυμα διαβάζεται με περισσότερους από έναν τρόπο· "
                      u"εδώ φαίνεται ένας."_s);

@@ -13,8 +13,15 @@
 // random string; and the same cut from a string of one symbol, where every
 // code is a prefix of every longer one). Prints "decodable_28x200_median"
 // and "decodable_28x200_max", over all of them.
+//
+// Last, a message of 100,000 characters in each other built-in code, written
+// as people write it by hand (numbers with commas, Polybius's pairs unbroken,
+// a phone's digits run together, Braille with spaces and capital signs, a
+// substitution in small letters), read by that code's own symbols: prints
+// "read_by_hand_100000_max", the slowest code's median.
 
 #include "model/codebook.h"
+#include "model/codes.h"
 #include "model/decodability.h"
 #include "model/slots.h"
 
@@ -98,5 +105,41 @@ int main()
     std::sort(checks.begin(), checks.end());
     std::printf("decodable_28x200_median: %.3f ms\n", checks[checks.size() / 2]);
     std::printf("decodable_28x200_max: %.3f ms\n", checks.back());
+
+    struct ByHand {
+        model::CodeKind kind;
+        QString word, gap;  // ΚΑΛΗ as written by hand, and what goes between words
+    };
+    const ByHand forms[] = {{model::CodeKind::Numbers, u"10,1,11,7"_s, u" / "_s},
+                            {model::CodeKind::Polybius, u"25113122"_s, u" / "_s},
+                            {model::CodeKind::Phone, u"52554"_s, u"0"_s},
+                            {model::CodeKind::Braille, u"⠨⠨⠅⠁⠇⠜"_s, u" "_s},
+                            {model::CodeKind::Caesar, u"νδξκ"_s, u" "_s}};
+    double slowest = 0;
+    for (const ByHand& form : forms) {
+        model::CodeChoice choice;
+        choice.kind = form.kind;
+        const std::vector<model::Key> loaded = model::loadCode(choice, keys).keys;
+        QString byHand;
+        while (byHand.size() < 100'000)
+            byHand += form.word + form.gap;
+        byHand.truncate(100'000 - form.word.size() - form.gap.size());
+        byHand += form.gap + form.word;
+        std::vector<double> times;
+        for (int run = 0; run <= runs; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            const model::Reading reading = model::readMessage(byHand, loaded);
+            const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+            if (reading.bySymbols.isEmpty() || reading.pieces.back().text != u"Η"_s) {
+                std::fprintf(stderr, "bench_read: %s by hand did not read\n", qPrintable(model::codeName(form.kind)));
+                return 1;
+            }
+            if (run > 0)
+                times.push_back(took.count());
+        }
+        std::sort(times.begin(), times.end());
+        slowest = std::max(slowest, times[times.size() / 2]);
+    }
+    std::printf("read_by_hand_100000_max: %.3f ms\n", slowest);
     return 0;
 }

@@ -25,22 +25,44 @@ struct Code {
 };
 
 // The keyword's row: its letters, each at its first appearance, then the
-// rest of the alphabet in order. The word is folded as a text to write is.
-QString keywordRow(QStringView word)
-{
+// rest of the alphabet in order. The word is folded as a text to write is,
+// and what it made of the word is said: Latin look-alikes taken as Greek,
+// and the other letters and digits, which no row has, left out.
+struct Keyword {
     QString row;
-    for (QChar c : fold(word)) {
-        if (const char16_t greek = greekLookAlike(c))
+    bool anyLetter = false;
+    QStringList lookAlikes, leftOut;  // as typed, each once
+};
+
+Keyword keyword(QStringView word)
+{
+    Keyword k;
+    for (const QChar typed : word) {
+        const QString folded = fold(QStringView(&typed, 1));
+        QChar c = folded.size() == 1 ? folded.front() : QChar();
+        if (const char16_t greek = alphabet.contains(c) ? 0 : greekLookAlike(typed)) {
             c = QChar(greek);
-        if (alphabet.contains(c) && !row.contains(c))
-            row += c;
+            if (!k.lookAlikes.contains(typed))
+                k.lookAlikes << typed;
+        }
+        if (alphabet.contains(c)) {
+            k.anyLetter = true;
+            if (!k.row.contains(c))
+                k.row += c;
+        } else if (typed.isLetterOrNumber() && !k.leftOut.contains(typed)) {
+            k.leftOut << typed;
+        }
     }
     for (const QChar c : alphabet) {
-        if (!row.contains(c))
-            row += c;
+        if (!k.row.contains(c))
+            k.row += c;
     }
-    return row;
+    return k;
 }
+
+QString keywordRow(QStringView word) { return keyword(word).row; }
+
+QString quoted(const QStringList& characters) { return u"«"_s + characters.join(u"» «"_s) + u"»"_s; }
 
 // Each letter written as a letter of a row of the alphabet.
 Code substitution(QStringView row)
@@ -234,8 +256,17 @@ LoadedCode loadBuiltIn(const CodeChoice& choice, std::span<const Key> keys)
             key.name = separatorCaption(code.separator);
         }
     }
-    if (choice.kind == CodeKind::Keyword && keywordRow(choice.word) == alphabet)
-        loaded.notes << u"Η λέξη δεν έχει ελληνικά γράμματα· κάθε γράμμα γράφεται όπως είναι."_s;
+    if (choice.kind == CodeKind::Keyword) {
+        const Keyword k = keyword(choice.word);
+        if (!k.lookAlikes.isEmpty())
+            loaded.notes << u"Λατινικά, μπήκαν ως τα ελληνικά που μοιάζουν: "_s + quoted(k.lookAlikes) + u'.';
+        if (!k.leftOut.isEmpty())
+            loaded.notes << u"Δεν είναι ελληνικά γράμματα και δεν μπαίνουν στη σειρά: "_s + quoted(k.leftOut) + u'.';
+        if (!k.anyLetter)
+            loaded.notes << u"Η λέξη δεν έχει ελληνικά γράμματα· κάθε γράμμα γράφεται όπως είναι."_s;
+        else if (k.row == alphabet)
+            loaded.notes << u"Η λέξη αφήνει το αλφάβητο όπως είναι· κάθε γράμμα γράφεται όπως είναι."_s;
+    }
     return loaded;
 }
 

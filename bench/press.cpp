@@ -66,6 +66,7 @@ constexpr int presses = 200;  // timed steps per arm and size
 // A letter key asks nothing; a question here means a press went astray.
 struct NoPrompts : keyboard::Prompts {
     bool confirm(const QString&, const QString&) override { fail("a press asked for a confirmation"); }
+    void inform(const QString&, const QString&) override { fail("a press told something"); }
     QString askName(const QString&, const QString&, const QString&) override { fail("a press asked for a name"); }
     std::optional<QString> askText(const Writer&) override { return text; }
     void showReading(const model::Reading&) override { fail("a press showed a reading"); }

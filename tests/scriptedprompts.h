@@ -30,6 +30,8 @@ struct ScriptedPrompts : keyboard::Prompts {
         return answer;
     }
 
+    void inform(const QString& title, const QString& text) override { asked << title + u'|' + text; }
+
     QString askName(const QString& prompt, const QString& title, const QString& initial) override
     {
         asked << title + u'|' + prompt + u'|' + initial;

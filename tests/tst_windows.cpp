@@ -411,6 +411,19 @@ private slots:
         QVERIFY(table->text().startsWith(u"Α\t@\nΒ\t - . . . /\nΓ\t -   - . /\n"_s));
         QVERIFY(table->text().endsWith(u"Ω\t . - - /\nδιαχωριστικό «/»\t/\n"_s));
         QVERIFY(table->html().contains(u"&nbsp;-&nbsp;&nbsp;&nbsp;-&nbsp;.&nbsp;/"_s));
+        // With every code empty there is no table: the clipboard stays, and the user is told.
+        std::vector<QString> codes;
+        for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
+            codes.push_back(field->text());
+            field->clear();
+        }
+        QTest::keyClick(w->Text3, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(u"Α\t@\n"_s));
+        QVERIFY(prompts.asked.last().startsWith(u"ΑΝΤΙΓΡΑΦΗ ΠΙΝΑΚΑ|Κανένα πλήκτρο δεν έχει κωδικό"_s));
+        for (QLineEdit* field : w->findChildren<QLineEdit*>()) {
+            field->setText(codes.front());
+            codes.erase(codes.begin());
+        }
 
         // Undo takes back the whole text in one step.
         w->Text3->setFocus();
@@ -640,6 +653,10 @@ private slots:
             QVERIFY(paste && !paste->isReadOnly());
             QTest::keyClick(paste, Qt::Key_V, Qt::ControlModifier);
             QVERIFY(box->findChild<QLabel*>(u"notes"_s)->text().contains(u"κρατούν τους κωδικούς τους: Β, Γ,"_s));
+            // The keys' own codes, kept from inside the box before they are lost.
+            QTest::keyClick(paste, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+            QVERIFY(QGuiApplication::clipboard()->text().contains(u"\nΓ\tmy own\n"_s));
+            QVERIFY(box->findChild<QLabel*>(u"copied"_s)->isVisible());
             QTest::keyClick(paste, Qt::Key_Return, Qt::ControlModifier);
         });
         QTest::keyClick(window.Text3, Qt::Key_K, Qt::ControlModifier);

@@ -125,7 +125,16 @@ void Keyboard::readMessage() { prompts_.showReading(model::readMessage(controls_
 
 void Keyboard::copyKeyTable()
 {
-    const std::vector<model::Key> table = keys();
+    if (!keyboard::copyKeyTable(keys()))
+        prompts_.inform(u"ΑΝΤΙΓΡΑΦΗ ΠΙΝΑΚΑ"_s,
+                        u"Κανένα πλήκτρο δεν έχει κωδικό, οπότε δεν υπάρχει πίνακας να αντιγραφεί· "
+                        u"το πρόχειρο μένει όπως ήταν."_s);
+}
+
+bool copyKeyTable(std::span<const model::Key> table)
+{
+    if (model::keyTablePlain(table).isEmpty())
+        return false;
 #ifdef Q_OS_WASM
     // In a browser page Qt hands the clipboard one format, the HTML one when
     // there is one, and the plain table, the one a plain editor or a mail
@@ -149,13 +158,14 @@ void Keyboard::copyKeyTable()
         items.call<void>("push", item.new_(formats));
         // A refusal (the page not focused, say) is Qt's to report, as for its own copies.
         clipboard.call<val>("write", items).call<val>("catch", val::module_property("qtClipboardPromiseException"));
-        return;
+        return true;
     }
 #endif
     auto* data = new QMimeData;
     data->setText(model::keyTablePlain(table));
     data->setHtml(model::keyTableHtml(table));
     QGuiApplication::clipboard()->setMimeData(data);
+    return true;
 }
 
 void Keyboard::chooseCode()

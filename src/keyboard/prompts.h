@@ -19,6 +19,9 @@ public:
     // A warning box with OK and Cancel; true only for OK.
     virtual bool confirm(const QString& title, const QString& prompt) = 0;
 
+    // A box that tells something, with OK.
+    virtual void inform(const QString& title, const QString& text) = 0;
+
     // A one-line input box; the typed text, or "" when cancelled.
     virtual QString askName(const QString& prompt, const QString& title, const QString& initial) = 0;
 

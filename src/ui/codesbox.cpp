@@ -2,6 +2,7 @@
 
 #include "box.h"
 #include "fonts.h"
+#include "keyboard/keyboard.h"
 #include "plaintextfield.h"
 
 #include <QDialogButtonBox>
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTextDocument>
@@ -152,11 +154,38 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
     QLabel* notes = box.addLabel({}, right);
     notes->setObjectName(u"notes"_s);
 
+    // The keys' own codes kept first, to paste back through Από πίνακα…:
+    // a button beside the warning, and the keyboard window's own keys.
+    QLabel* copied = nullptr;
+    const auto copy = [&copied, keys] {
+        if (copied)
+            say(copied,
+                keyboard::copyKeyTable(keys) ? u"Ο πίνακας των πλήκτρων είναι στο πρόχειρο."_s
+                                             : u"Κανένα πλήκτρο δεν έχει κωδικό· το πρόχειρο έμεινε όπως ήταν."_s);
+    };
     const std::optional<model::CodeChoice> held = model::heldCode(keys, remembered);
-    if (!held)
+    if (!held) {
+        auto* row = new QHBoxLayout;
+        auto* column = new QVBoxLayout;
+        box.layout->addLayout(row);
+        row->addLayout(column, 1);
         box.addLabel(u"Οι κωδικοί των πλήκτρων δεν είναι κανένας από αυτούς και θα χαθούν· κράτησέ τους πρώτα "
-                     u"με «Αντιγραφή πίνακα κωδικών» (Ctrl+Shift+C)."_s)
+                     u"με «Αντιγραφή πίνακα κωδικών» (Ctrl+Shift+C)."_s,
+                     column)
             ->setObjectName(u"warning"_s);
+        copied = box.addLabel({}, column);
+        copied->setObjectName(u"copied"_s);
+        auto* button = new QPushButton(u"Αντιγραφή πίνακα κωδικών"_s);
+        button->setAutoDefault(false);
+        row->addWidget(button, 0, Qt::AlignTop);
+        QObject::connect(button, &QPushButton::clicked, &box.dialog, copy);
+    }
+    auto* copyKeys = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &box.dialog);
+    QObject::connect(copyKeys, &QShortcut::activated, &box.dialog, [&] {
+        if (!copied)
+            copied = box.addLabel({}, right);
+        copy();
+    });
 
     const model::CodeChoice start = held.value_or(remembered);
     shift->setValue(start.shift);

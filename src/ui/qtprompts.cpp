@@ -55,6 +55,14 @@ bool QtPrompts::confirm(const QString& title, const QString& prompt)
     return box.exec() == QMessageBox::Ok;
 }
 
+void QtPrompts::inform(const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Ok)->setText(okText);
+    box.exec();
+}
+
 QString QtPrompts::askName(const QString& prompt, const QString& title, const QString& initial)
 {
     QInputDialog dialog(QApplication::activeWindow());

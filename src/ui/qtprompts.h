@@ -11,6 +11,7 @@ namespace ui {
 class QtPrompts : public keyboard::Prompts {
 public:
     bool confirm(const QString& title, const QString& prompt) override;
+    void inform(const QString& title, const QString& text) override;
     QString askName(const QString& prompt, const QString& title, const QString& initial) override;
     std::optional<QString> askText(const Writer& write) override;
     void showReading(const model::Reading& reading) override;

@@ -70,7 +70,7 @@ struct NoPrompts : keyboard::Prompts {
     QString askName(const QString&, const QString&, const QString&) override { fail("a press asked for a name"); }
     std::optional<QString> askText(const Writer&) override { return text; }
     void showReading(const model::Reading&) override { fail("a press showed a reading"); }
-    std::optional<model::CodeChoice> chooseCode(std::span<const model::Key>) override
+    std::optional<model::CodeChoice> chooseCode(std::span<const model::Key>, const QString&) override
     {
         fail("a press asked for a code");
     }

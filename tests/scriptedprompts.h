@@ -60,7 +60,7 @@ struct ScriptedPrompts : keyboard::Prompts {
 
     void showReading(const model::Reading& reading) override { readings.push_back(reading); }
 
-    std::optional<model::CodeChoice> chooseCode(std::span<const model::Key>) override
+    std::optional<model::CodeChoice> chooseCode(std::span<const model::Key>, const QString&) override
     {
         asked << u"ΚΩΔΙΚΕΣ"_qs;
         if (codes.empty()) {

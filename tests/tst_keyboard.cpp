@@ -247,10 +247,11 @@ private slots:
         press(w->customKeys[0]);
         w->customFields[0]->setText(u"@"_s);
         press(w->customKeys[0]);
-        const auto choose = [this](model::CodeKind kind, const QString& table = {}) {
+        const auto choose = [this](model::CodeKind kind, const QString& table = {}, bool rewrite = false) {
             model::CodeChoice choice;
             choice.kind = kind;
             choice.tableText = table;
+            choice.rewriteMessage = rewrite;
             prompts.codes = {choice};
             QTest::keyClick(w->Text3, Qt::Key_K, Qt::ControlModifier);
         };
@@ -278,6 +279,20 @@ private slots:
         QCOMPARE(w->customFields[0]->text(), u"<>"_s);
         QCOMPARE(message(), u"@11 54 / "_s);
         QVERIFY(prompts.codes.empty());
+
+        // The message written again in the new code, as one step; a message
+        // that does not read exactly stays as it is.
+        choose(model::CodeKind::Morse);
+        w->Text3->clear();
+        for (QPushButton* key : {w->letterKeys[0], w->Command2, w->customKeys[0], w->letterKeys[23]})
+            press(key);
+        choose(model::CodeKind::Polybius, {}, true);
+        QCOMPARE(message(), u"11 / <>54 "_s);
+        QTest::keyClick(w->Text3, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(message(), u" . - //<> . - - /"_s);
+        w->Text3->setPlainText(u"zz"_s);
+        choose(model::CodeKind::Polybius, {}, true);
+        QCOMPARE(message(), u"zz"_s);
     }
 
     void exitEndsOnlyWhenConfirmed()

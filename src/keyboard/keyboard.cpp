@@ -171,10 +171,21 @@ bool copyKeyTable(std::span<const model::Key> table)
 void Keyboard::chooseCode()
 {
     const std::vector<model::Key> before = keys();
-    const std::optional<model::CodeChoice> choice = prompts_.chooseCode(before);
+    const QString message = controls_.message->toPlainText();
+    const std::optional<model::CodeChoice> choice = prompts_.chooseCode(before, message);
     if (!choice)
         return;
     const std::vector<model::Key> after = model::loadCode(*choice, before).keys;
+    if (choice->rewriteMessage) {
+        if (const std::optional<QString> again = model::rewriteMessage(message, before, after)) {
+            // One step, which one Ctrl+Z takes back.
+            QTextCursor all(controls_.message->document());
+            all.beginEditBlock();
+            all.select(QTextCursor::Document);
+            all.insertText(*again);
+            all.endEditBlock();
+        }
+    }
     // Only what changes is written: a field set to its own text would lose
     // its caret and its undo history for nothing.
     const auto write = [](QLineEdit* field, KeyButton* key, const model::Key& was, const model::Key& now) {

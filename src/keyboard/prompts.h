@@ -35,7 +35,7 @@ public:
 
     // A box choosing a code to load into the keys, which are given as they
     // stand; the choice on OK, nothing on Cancel.
-    virtual std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys) = 0;
+    virtual std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, const QString& message) = 0;
 
     // A box that plays the message as Morse and flashes it as light; the
     // reading names the letter being sent.

@@ -282,6 +282,23 @@ LoadedCode loadCode(const CodeChoice& choice, std::span<const Key> keys)
     return loaded;
 }
 
+std::optional<QString> rewriteMessage(QStringView message, std::span<const Key> from, std::span<const Key> to)
+{
+    const Reading reading = readMessage(message, from);
+    if (reading.ambiguous || !reading.bySymbols.isEmpty())
+        return std::nullopt;
+    QString text;
+    for (const Piece& piece : reading.pieces) {
+        if (piece.kind == Piece::Kind::Unread || piece.unnamed)
+            return std::nullopt;
+        text += piece.text;
+    }
+    const Encoding again = encodeText(text, to);
+    if (!again.missing.isEmpty())
+        return std::nullopt;
+    return again.codes;
+}
+
 std::optional<CodeChoice> heldCode(std::span<const Key> keys, const CodeChoice& remembered)
 {
     const auto holds = [keys](const CodeChoice& choice) {

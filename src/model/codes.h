@@ -29,6 +29,7 @@ struct CodeChoice {
     int shift = 3;                               // Caesar's
     QString word = QStringLiteral("ΠΡΟΣΚΟΠΟΣ");  // the keyword's
     QString tableHtml, tableText;                // a pasted code table, as the clipboard offered it
+    bool rewriteMessage = false;                 // the message written again in the new code
 
     bool operator==(const CodeChoice&) const = default;
 };
@@ -45,6 +46,11 @@ struct LoadedCode {
 // separator's name becomes its caption as the save command would make it,
 // with a visible sign where its code shows no ink.
 LoadedCode loadCode(const CodeChoice& choice, std::span<const Key> keys);
+
+// The message written again in other keys: its reading in `from`, written in
+// `to` as a text is written. Nothing when it does not read exactly and in one
+// way, or when the new keys have no key for something in it.
+std::optional<QString> rewriteMessage(QStringView message, std::span<const Key> from, std::span<const Key> to);
 
 // The built-in code the keys hold exactly (letters and separator), trying
 // the settings in `remembered` first; nothing when they hold none.

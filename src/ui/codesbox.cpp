@@ -5,6 +5,7 @@
 #include "keyboard/keyboard.h"
 #include "plaintextfield.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -99,7 +100,8 @@ void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys)
 
 }  // namespace
 
-std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, model::CodeChoice& remembered)
+std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, const QString& message,
+                                            model::CodeChoice& remembered)
 {
     Box box(u"ΚΩΔΙΚΕΣ"_s, true);
     auto* columns = new QHBoxLayout;
@@ -153,6 +155,13 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
     shown->setObjectName(u"preview"_s);
     QLabel* notes = box.addLabel({}, right);
     notes->setObjectName(u"notes"_s);
+    // A clue written in one code, wanted in another, without reading it
+    // back and writing it again by hand.
+    auto* rewrite = new QCheckBox(u"Και το μήνυμα στον νέο κώδικα"_s);
+    rewrite->setObjectName(u"rewrite"_s);
+    right->addWidget(rewrite);
+    QLabel* rewriteNote = box.addLabel({}, right);
+    rewriteNote->setObjectName(u"rewriteNote"_s);
 
     // The keys' own codes kept first, to paste back through Από πίνακα…:
     // a button beside the warning, and the keyboard window's own keys.
@@ -190,6 +199,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
     const model::CodeChoice start = held.value_or(remembered);
     shift->setValue(start.shift);
     word->setText(start.word);
+    rewrite->setChecked(remembered.rewriteMessage);
     table->show(start.tableHtml, start.tableText);
 
     const auto choice = [&] {
@@ -199,6 +209,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
         c.word = word->text();
         c.tableText = table->toPlainText();
         c.tableHtml = table->edited() ? QString() : table->html;
+        c.rewriteMessage = rewrite->isChecked();
         return c;
     };
     const auto update = [&] {
@@ -210,12 +221,19 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
         const model::LoadedCode loaded = model::loadCode(c, keys);
         showPreview(*shown, loaded.keys);
         say(notes, loaded.notes.join(u'\n'));
+        say(rewriteNote,
+            c.rewriteMessage && loaded.usable && !message.isEmpty()
+                    && !model::rewriteMessage(message, keys, loaded.keys)
+                ? u"Το μήνυμα μένει όπως είναι: δεν διαβάζεται ακριβώς με τους τωρινούς κωδικούς, "
+                  u"ή ο νέος κώδικας δεν έχει πλήκτρο για κάτι που γράφει."_s
+                : QString());
         box.buttons->button(QDialogButtonBox::Ok)->setEnabled(loaded.usable);
     };
     QObject::connect(list, &QListWidget::currentRowChanged, &box.dialog, update);
     QObject::connect(shift, &QSpinBox::valueChanged, &box.dialog, update);
     QObject::connect(word, &QLineEdit::textChanged, &box.dialog, update);
     QObject::connect(table, &QPlainTextEdit::textChanged, &box.dialog, update);
+    QObject::connect(rewrite, &QCheckBox::toggled, &box.dialog, update);
     list->setCurrentRow(held ? int(held->kind) : 0);
     update();
 
@@ -224,6 +242,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, mo
     QWidget::setTabOrder(shift, word);
     QWidget::setTabOrder(word, table);
     QWidget::setTabOrder(table, shown);
+    QWidget::setTabOrder(shown, rewrite);
     list->setFocus();
 
     const bool ok = box.exec() == QDialog::Accepted;

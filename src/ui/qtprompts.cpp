@@ -178,9 +178,9 @@ void QtPrompts::showReading(const model::Reading& reading)
     box.exec();
 }
 
-std::optional<model::CodeChoice> QtPrompts::chooseCode(std::span<const model::Key> keys)
+std::optional<model::CodeChoice> QtPrompts::chooseCode(std::span<const model::Key> keys, const QString& message)
 {
-    return ui::chooseCode(keys, codeSettings_);
+    return ui::chooseCode(keys, message, codeSettings_);
 }
 
 void QtPrompts::listen(const QString& message, const model::Reading& reading)

@@ -15,7 +15,7 @@ public:
     QString askName(const QString& prompt, const QString& title, const QString& initial) override;
     std::optional<QString> askText(const Writer& write) override;
     void showReading(const model::Reading& reading) override;
-    std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys) override;
+    std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, const QString& message) override;
     void listen(const QString& message, const model::Reading& reading) override;
 
 private:

@@ -620,6 +620,7 @@ private slots:
             QVERIFY(box->findChild<QPlainTextEdit*>(u"preview"_s)
                         ->toPlainText()
                         .endsWith(u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ:\n25 11 31 22 / 15 41 24 44 45 52 24 11 "_s));
+            QVERIFY(box->findChild<QPlainTextEdit*>(u"preview"_s)->toPlainText().contains(u"\n2\tΖ\tΗ\tΘ\tΙ\tΚ\n"_s));
             QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier);
         });
         QTest::keyClick(window.Text3, Qt::Key_K, Qt::ControlModifier);

@@ -56,9 +56,23 @@ private:
 const QString sample = u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ"_s;
 constexpr int previewRows = 8;  // the letters in three columns, as on the keyboard
 
+// Polybius's square, which says more than a list of its pairs: the
+// letters in five rows of five, numbered, and how a letter is written.
+QString polybiusSquare(const std::vector<const model::Key*>& letters)
+{
+    QString text = u"\t1\t2\t3\t4\t5\n"_s;
+    for (std::size_t row = 0; row * 5 < letters.size(); ++row) {
+        text += QString::number(row + 1);
+        for (std::size_t i = row * 5; i < std::min(letters.size(), row * 5 + 5); ++i)
+            text += u'\t' + letters[i]->name;
+        text += u'\n';
+    }
+    return text + u"\nΚάθε γράμμα γράφεται με τη γραμμή του και μετά τη στήλη του: Κ = 25.\n"_s;
+}
+
 // What loading would give, in `field`: every letter with its code, the
 // separator's, and a sample written in that code.
-void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys)
+void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys, CodeKind kind)
 {
     std::vector<const model::Key*> letters;
     QString separator;
@@ -88,10 +102,19 @@ void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys)
     field.document()->setDefaultTextOption(option);
 
     QString text;
-    for (std::size_t row = 0; row < previewRows; ++row) {
-        for (std::size_t i = row; i < letters.size(); i += previewRows)
-            text += (i == row ? u""_s : u"\t"_s) + letters[i]->name + u'\t' + letters[i]->code;
-        text += u'\n';
+    if (kind == CodeKind::Polybius) {
+        QList<QTextOption::Tab> square;
+        for (int column = 1; column <= 5; ++column)
+            square << QTextOption::Tab(column * 1.5 * gap, QTextOption::LeftTab);
+        option.setTabs(square);
+        field.document()->setDefaultTextOption(option);
+        text = polybiusSquare(letters);
+    } else {
+        for (std::size_t row = 0; row < previewRows; ++row) {
+            for (std::size_t i = row; i < letters.size(); i += previewRows)
+                text += (i == row ? u""_s : u"\t"_s) + letters[i]->name + u'\t' + letters[i]->code;
+            text += u'\n';
+        }
     }
     // In quotes, so that a code of spaces shows where it starts and ends.
     text += u'\n' + QString::fromUtf16(model::separatorWord) + u":  «"_s + separator + u"»\n\n"_s;
@@ -219,7 +242,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, co
                                       : c.kind == CodeKind::Table   ? 3
                                                                     : 0);
         const model::LoadedCode loaded = model::loadCode(c, keys);
-        showPreview(*shown, loaded.keys);
+        showPreview(*shown, loaded.keys, c.kind);
         say(notes, loaded.notes.join(u'\n'));
         say(rewriteNote,
             c.rewriteMessage && loaded.usable && !message.isEmpty()

@@ -237,17 +237,61 @@ private slots:
             QVERIFY(!model::loadCode(choice, defaultKeys()).usable);
         }
         choice.tableHtml.clear();
-        choice.tableText = u"α\t1\nΆ\t2\n  \t3\nw\t4\nx\t5\ny\t6\nz\t7\nζ\t\nδιαχωριστικό\t+\n"_s;
+        choice.tableText = u"α\t1\nΆ\t2\n  \t3\nww\t4\nxx\t5\nyy\t6\nzz\t7\nζ\t\nδιαχωριστικό\t+\n"_s;
         const model::LoadedCode loaded = model::loadCode(choice, defaultKeys());
         QCOMPARE(loaded.keys[0].code, u"1"_s);
         QCOMPARE(loaded.keys[24].code, u"+"_s);
         QCOMPARE((QStringList{loaded.keys[25].name, loaded.keys[26].name, loaded.keys[27].name}),
-                 (QStringList{u"w"_s, u"x"_s, u"y"_s}));
+                 (QStringList{u"ww"_s, u"xx"_s, u"yy"_s}));
         QCOMPARE(loaded.notes.size(), 2);
         QCOMPARE(loaded.notes[0],
                  u"Δεν φορτώνονται: «Ά» (δεύτερη φορά), μια γραμμή χωρίς όνομα, "
-                 u"«z» (τα δικά σου πλήκτρα είναι μόνο τρία), «ζ» (χωρίς κωδικό)."_s);
+                 u"«zz» (τα δικά σου πλήκτρα είναι μόνο τρία), «ζ» (χωρίς κωδικό)."_s);
         QVERIFY(loaded.notes[1].endsWith(u"Β, Γ, Δ, Ε, Ζ, Η, Θ, Ι, Κ, Λ, Μ, Ν, Ξ, Ο, Π, Ρ, Σ, Τ, Υ, Φ, Χ, Ψ, Ω."_s));
+    }
+
+    void tablesTypedByHandLoadOrSayWhyNot()
+    {
+        std::vector<Key> mine = defaultKeys();
+        mine[25] = {Key::Kind::Custom, u"#"_s, u"@"_s};
+        const auto load = [&mine](const QString& text, const QString& html = {}) {
+            model::CodeChoice choice = code(CodeKind::Table);
+            choice.tableText = text;
+            choice.tableHtml = html;
+            return model::loadCode(choice, mine);
+        };
+        // A name, a sign and a code, a line a row; the sign is the one every
+        // letter's row has, so a code may begin with it. Text around the table
+        // is left out, and said.
+        for (const QString& sign : {u" - "_s, u" = "_s, u": "_s, u" → "_s}) {
+            const model::LoadedCode loaded
+                = load(u"Ο κώδικας της νύχτας\nΑ%1.-\nβ%1-...\nΈ%1.\nΚαλή επιτυχία!\n"_s.arg(sign));
+            QCOMPARE(shown(loaded.keys).left(19), u".-|-...| -   - . /|"_s);
+            QCOMPARE(loaded.keys[4].code, u"."_s);
+            QCOMPARE(loaded.keys[25], mine[25]);
+            QVERIFY2(loaded.notes[0].contains(u"«Ο κώδικας της νύχτας», «Καλή επιτυχία!»"_s),
+                     qPrintable(loaded.notes[0]));
+        }
+        // With no sign in every row, a space: the keys' own spaced form.
+        QCOMPARE(load(u"Α . - /\nΒ - . . . /\n"_s).keys[1].code, u"- . . . /"_s);
+        // A heading row; a Latin look-alike names its Greek letter, another
+        // Latin letter no key.
+        const model::LoadedCode headed = load({},
+                                              u"<table><tr><td>Γράμμα</td><td>Κωδικός</td></tr>"
+                                              u"<tr><td>A</td><td>x</td></tr><tr><td>W</td><td>y</td></tr></table>"_s);
+        QCOMPARE(headed.keys[0].code, u"x"_s);
+        QCOMPARE(headed.keys[25], mine[25]);
+        QVERIFY(headed.notes.join(u'|').contains(u"κείμενο έξω από τον πίνακα, δεν φορτώνονται: «Γράμμα»."_s));
+        QVERIFY(headed.notes.join(u'|').contains(u"«W» (λατινικό γράμμα, κανένα πλήκτρο)"_s));
+        QVERIFY(headed.notes.join(u'|').contains(u"ως τα ελληνικά που μοιάζουν: «A»"_s));
+        // A cell a line with a line of text before it pairs as it should.
+        QCOMPARE(load(u"Για την ομάδα\nΠίνακας κωδικών\nΑ\n1\nΒ\n2\n"_s).keys[1].code, u"2"_s);
+        // Custom keys of one's own that a table replaces are named.
+        QVERIFY(load(u"Α\t1\nΨάρι\t<>\n"_s).notes.join(u'|').contains(u"Αντικαθιστά τα δικά σου πλήκτρα: «#»."_s));
+        // Nothing that names a letter or the separator: nothing to load.
+        const model::LoadedCode none = load(u"Ψάρι\t<>\nΓάτα\t><\n"_s);
+        QVERIFY(!none.usable);
+        QCOMPARE(none.keys, mine);
     }
 };
 

@@ -3,12 +3,8 @@
 #include "braille.h"
 #include "decodability.h"
 #include "slots.h"
+#include "table.h"
 
-#include <QRegularExpression>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextFrame>
-#include <QTextTable>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -126,104 +122,6 @@ Code builtIn(const CodeChoice& choice)
     return code;
 }
 
-int letterIndex(const QString& name)
-{
-    QString folded = fold(name);
-    if (folded.size() != 1)
-        return -1;
-    return int(alphabet.indexOf(folded.front()));
-}
-
-// The custom key a table names by the word for a key without a caption.
-int unnamedCustomSlot(const QString& name)
-{
-    for (int k = 0; k < customCount; ++k) {
-        if (name == customKeyWord(k + 1))
-            return k;
-    }
-    return -1;
-}
-
-LoadedCode loadTable(const CodeChoice& choice, std::span<const Key> keys)
-{
-    LoadedCode loaded{{keys.begin(), keys.end()}, {}, true};
-    const std::vector<TableRow> rows = readTableRows(choice.tableHtml, choice.tableText);
-    if (rows.empty()) {
-        loaded.usable = false;
-        loaded.notes
-            << u"Δεν βρέθηκε πίνακας κωδικών: επικόλλησε εδώ έναν πίνακα από την «Αντιγραφή πίνακα κωδικών»."_s;
-        return loaded;
-    }
-    std::vector<std::size_t> letters, customs;  // where they are in `keys`
-    std::size_t separator = keys.size();
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        if (keys[k].kind == Key::Kind::Letter)
-            letters.push_back(k);
-        else if (keys[k].kind == Key::Kind::Custom)
-            customs.push_back(k);
-        else
-            separator = k;
-    }
-
-    std::vector<bool> named(keys.size(), false);
-    QStringList leftOut;
-    const auto give = [&](std::size_t k, const QString& name, const QString& code) {
-        if (named[k]) {
-            leftOut << u"«%1» (δεύτερη φορά)"_s.arg(name);
-            return;
-        }
-        named[k] = true;
-        loaded.keys[k].code = code;
-        if (keys[k].kind != Key::Kind::Letter)
-            loaded.keys[k].name = keys[k].kind == Key::Kind::Separator ? separatorCaption(code) : name;
-    };
-    // Custom keys named by their number keep their place; the others take
-    // the free places in the order they come.
-    std::vector<bool> claimed(customs.size(), false);
-    for (const TableRow& row : rows) {
-        const int slot = unnamedCustomSlot(row.name);
-        if (slot >= 0 && std::size_t(slot) < customs.size())
-            claimed[std::size_t(slot)] = true;
-    }
-    std::size_t nextCustom = 0;
-    for (const TableRow& row : rows) {
-        const int letter = letterIndex(row.name);
-        const int slot = unnamedCustomSlot(row.name);
-        if (row.name.isEmpty())
-            leftOut << u"μια γραμμή χωρίς όνομα"_s;
-        else if (row.code.isEmpty())
-            leftOut << u"«%1» (χωρίς κωδικό)"_s.arg(row.name);
-        else if (letter >= 0 && std::size_t(letter) < letters.size())
-            give(letters[std::size_t(letter)], row.name, row.code);
-        else if (row.name.startsWith(QStringView(separatorWord)) && separator < keys.size())
-            give(separator, row.name, row.code);
-        else if (slot >= 0 && std::size_t(slot) < customs.size())
-            give(customs[std::size_t(slot)], QString(), row.code);
-        else {
-            while (nextCustom < customs.size() && claimed[nextCustom])
-                ++nextCustom;
-            if (nextCustom == customs.size()) {
-                leftOut << u"«%1» (τα δικά σου πλήκτρα είναι μόνο τρία)"_s.arg(row.name);
-                continue;
-            }
-            claimed[nextCustom] = true;
-            give(customs[nextCustom++], row.name, row.code);
-        }
-    }
-    if (!leftOut.isEmpty())
-        loaded.notes << u"Δεν φορτώνονται: "_s + leftOut.join(u", "_s) + u'.';
-    QStringList kept;
-    for (const std::size_t k : letters) {
-        if (!named[k])
-            kept << keys[k].name;
-    }
-    if (separator < keys.size() && !named[separator])
-        kept << QString::fromUtf16(separatorWord);
-    if (!kept.isEmpty())
-        loaded.notes << u"Ο πίνακας δεν τα ορίζει, κρατούν τους κωδικούς τους: "_s + kept.join(u", "_s) + u'.';
-    return loaded;
-}
-
 }  // namespace
 
 QString codeName(CodeKind kind)
@@ -330,77 +228,6 @@ std::optional<CodeChoice> heldCode(std::span<const Key> keys, const CodeChoice& 
         }
     }
     return std::nullopt;
-}
-
-namespace {
-
-// The rows of the first table of two or more columns, its cells' text as a
-// browser would show it: markup gone, runs of spaces one, no-break spaces kept.
-std::vector<TableRow> htmlRows(const QString& html)
-{
-    QTextDocument document;
-    document.setHtml(html);
-    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
-        const auto* table = qobject_cast<QTextTable*>(frame);
-        if (!table || table->columns() < 2)
-            continue;
-        const auto cellText = [table](int row, int column) {
-            const QTextTableCell cell = table->cellAt(row, column);
-            QTextCursor cursor = cell.firstCursorPosition();
-            cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
-            // Spaces at a cell's ends are the markup's layout (LibreOffice
-            // indents its cells), which a browser shows not; a code's own
-            // spaces arrive as no-break ones.
-            QString text = cursor.selectedText().replace(QChar::ParagraphSeparator, u' ');
-            const auto layout = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
-            while (!text.isEmpty() && layout(text.back()))
-                text.chop(1);
-            while (!text.isEmpty() && layout(text.front()))
-                text.remove(0, 1);
-            return text;
-        };
-        std::vector<TableRow> rows;
-        rows.reserve(std::size_t(table->rows()));
-        for (int r = 0; r < table->rows(); ++r)
-            rows.push_back({cellText(r, 0), cellText(r, 1)});
-        return rows;
-    }
-    return {};
-}
-
-// Tab-separated, a row a line; or, as a word processor copies a table out,
-// a cell a line. Lines outside the table (its heading, blank ones) go.
-std::vector<TableRow> textRows(const QString& text)
-{
-    QStringList lines = text.split(QRegularExpression(u"\\r\\n|\\r|\\n"_s));
-    lines.removeIf([](const QString& line) { return line.isEmpty() || line.trimmed() == u"Πίνακας κωδικών"_s; });
-    std::vector<TableRow> rows;
-    const bool tabbed = std::any_of(lines.begin(), lines.end(), [](const QString& l) { return l.contains(u'\t'); });
-    if (tabbed) {
-        for (const QString& line : lines) {
-            const qsizetype tab = line.indexOf(u'\t');
-            if (tab >= 0)
-                rows.push_back({line.left(tab), line.mid(tab + 1)});
-        }
-    } else {
-        for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
-            rows.push_back({lines[i], lines[i + 1]});
-    }
-    return rows;
-}
-
-}  // namespace
-
-std::vector<TableRow> readTableRows(const QString& html, const QString& text)
-{
-    std::vector<TableRow> rows = html.isEmpty() ? std::vector<TableRow>() : htmlRows(html);
-    if (rows.empty())
-        rows = textRows(text);
-    for (TableRow& row : rows) {
-        row.name = row.name.replace(QChar::Nbsp, u' ').trimmed();
-        row.code.replace(QChar::Nbsp, u' ');
-    }
-    return rows;
 }
 
 }  // namespace model

@@ -56,17 +56,6 @@ std::optional<QString> rewriteMessage(QStringView message, std::span<const Key> 
 // the settings in `remembered` first; nothing when they hold none.
 std::optional<CodeChoice> heldCode(std::span<const Key> keys, const CodeChoice& remembered);
 
-// A row of a pasted code table: a key's name and its code.
-struct TableRow {
-    QString name, code;
-};
-
-// The rows of a code table as Ctrl+Shift+C puts it on the clipboard, or as a
-// word processor gives it back: the HTML table where there is one, else the
-// plain text, a row a line with a tab, or a cell a line. A no-break space is
-// a space.
-std::vector<TableRow> readTableRows(const QString& html, const QString& text);
-
 // The caption the separator key shows for a code: the code itself, or a
 // visible sign for a space where the code would show nothing.
 QString separatorCaption(const QString& code);

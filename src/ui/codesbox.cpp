@@ -71,8 +71,9 @@ QString polybiusSquare(const std::vector<const model::Key*>& letters)
 }
 
 // What loading would give, in `field`: every letter with its code, the
-// separator's, and a sample written in that code.
-void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys, CodeKind kind)
+// separator's, the custom keys it changes, and a sample written in that code.
+void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys, std::span<const model::Key> before,
+                 CodeKind kind)
 {
     std::vector<const model::Key*> letters;
     QString separator;
@@ -117,7 +118,16 @@ void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys, Cod
         }
     }
     // In quotes, so that a code of spaces shows where it starts and ends.
-    text += u'\n' + QString::fromUtf16(model::separatorWord) + u":  «"_s + separator + u"»\n\n"_s;
+    text += u'\n' + QString::fromUtf16(model::separatorWord) + u":  «"_s + separator + u"»\n"_s;
+    for (std::size_t k = 0, custom = 0; k < keys.size() && k < before.size(); ++k) {
+        if (keys[k].kind != model::Key::Kind::Custom)
+            continue;
+        ++custom;
+        if (keys[k] != before[k])
+            text += (keys[k].name.trimmed().isEmpty() ? model::customKeyWord(int(custom)) : keys[k].name) + u":  «"_s
+                + keys[k].code + u"»\n"_s;
+    }
+    text += u'\n';
     field.setPlainText(text + sample + u":\n"_s + model::encodeText(sample, keys).codes);
 }
 
@@ -242,7 +252,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, co
                                       : c.kind == CodeKind::Table   ? 3
                                                                     : 0);
         const model::LoadedCode loaded = model::loadCode(c, keys);
-        showPreview(*shown, loaded.keys, c.kind);
+        showPreview(*shown, loaded.keys, keys, c.kind);
         say(notes, loaded.notes.join(u'\n'));
         say(rewriteNote,
             c.rewriteMessage && loaded.usable && !message.isEmpty()

@@ -49,6 +49,20 @@ void say(QLabel* label, const QString& text)
 {
     label->setText(text);
     label->setVisible(!text.isEmpty());
+    // A window manager may keep a box at the size it was shown at, and a
+    // note that appears later would push the buttons out of it: the box asks
+    // for the room itself, as far as the screen has it.
+    QWidget* box = label->window();
+    if (!box->isVisible() || !box->layout())
+        return;
+    box->layout()->activate();
+    int needed = box->minimumSizeHint().height();
+    if (box->layout()->hasHeightForWidth())
+        needed = std::max(needed, box->layout()->totalHeightForWidth(box->width()));
+    const int room = box->screen()->availableGeometry().height() - box->style()->pixelMetric(QStyle::PM_TitleBarHeight)
+        - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    if (box->height() < needed)
+        box->resize(box->width(), std::min(needed, room));
 }
 
 int heightForLines(const QPlainTextEdit& field, int lines)

@@ -98,6 +98,9 @@ void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys, std
         at += widest + gap;
         stops << QTextOption::Tab(at, QTextOption::LeftTab);
     }
+    // Wide enough for its widest row, as far as the screen allows, so that
+    // no code breaks across rows.
+    field.setMinimumWidth(std::min(int(at) + 2 * gap, field.screen()->availableGeometry().width() / 2));
     QTextOption option = field.document()->defaultTextOption();
     option.setTabs(stops);
     field.document()->setDefaultTextOption(option);

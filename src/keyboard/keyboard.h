@@ -68,6 +68,6 @@ private:
 // Puts the table of the keys that write something on the clipboard, as
 // plain text and as a handout for word processors; false, with the
 // clipboard left as it was, when no key writes anything.
-bool copyKeyTable(std::span<const model::Key> keys);
+bool copyKeyTable(std::span<const model::Key> table);
 
 }  // namespace keyboard

@@ -13,19 +13,6 @@ namespace model {
 
 namespace {
 
-// A key as the note names it: a letter or a sign by itself, the others in words.
-QString label(std::span<const Key> keys, std::size_t k)
-{
-    const Key& key = keys[k];
-    if (key.kind == Key::Kind::Separator)
-        return QString::fromUtf16(separatorWord);
-    if (key.kind == Key::Kind::Letter || !isBlankName(key.name))
-        return key.name;
-    const auto number = std::count_if(keys.begin(), keys.begin() + qsizetype(k) + 1,
-                                      [](const Key& other) { return other.kind == Key::Kind::Custom; });
-    return customKeyWord(int(number));
-}
-
 // One step of the search: two sequences of keys whose texts agree so far,
 // one ahead of the other by `rest`. Each step appends a key to the one
 // behind; a pair's steps lead back to the two keys it started with.
@@ -59,7 +46,8 @@ std::optional<Ambiguity> findAmbiguity(std::span<const Key> keys)
         }
     }
     const auto name = [&](int k) {
-        return place[std::size_t(k)] < keys.size() ? label(keys, place[std::size_t(k)]) : counted[std::size_t(k)].name;
+        return place[std::size_t(k)] < keys.size() ? keyTableName(keys, place[std::size_t(k)])
+                                                   : counted[std::size_t(k)].name;
     };
     for (std::size_t k = 0; k < counted.size(); ++k) {
         if (counted[k].code.isEmpty())

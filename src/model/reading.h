@@ -15,6 +15,10 @@ Reading readExactly(QStringView message, std::span<const Key> keys);
 
 qsizetype unreadLength(const Reading& reading);
 
+// A key as the key table names it: a letter by itself, the separator and a
+// custom key without a caption in words.
+QString keyTableName(std::span<const Key> keys, std::size_t index);
+
 // Adds the pieces of a stretch read exactly, where the stretch starts at
 // `from` of the message; unread text next to unread text becomes one piece.
 void appendPieces(Reading& reading, Reading stretch, qsizetype from, QStringView message);

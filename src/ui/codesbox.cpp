@@ -202,12 +202,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, co
     // The keys' own codes kept first, to paste back through Από πίνακα…:
     // a button beside the warning, and the keyboard window's own keys.
     QLabel* copied = nullptr;
-    const auto copy = [&copied, keys] {
-        if (copied)
-            say(copied,
-                keyboard::copyKeyTable(keys) ? u"Ο πίνακας των πλήκτρων είναι στο πρόχειρο."_s
-                                             : u"Κανένα πλήκτρο δεν έχει κωδικό· το πρόχειρο έμεινε όπως ήταν."_s);
-    };
+    QPushButton* copyButton = nullptr;
     const std::optional<model::CodeChoice> held = model::heldCode(keys, remembered);
     if (!held) {
         auto* row = new QHBoxLayout;
@@ -219,18 +214,22 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, co
                      column)
             ->setObjectName(u"warning"_s);
         copied = box.addLabel({}, column);
-        copied->setObjectName(u"copied"_s);
-        auto* button = new QPushButton(u"Αντιγραφή πίνακα κωδικών"_s);
-        button->setAutoDefault(false);
-        row->addWidget(button, 0, Qt::AlignTop);
-        QObject::connect(button, &QPushButton::clicked, &box.dialog, copy);
+        copyButton = new QPushButton(u"Αντιγραφή πίνακα κωδικών"_s);
+        copyButton->setAutoDefault(false);
+        row->addWidget(copyButton, 0, Qt::AlignTop);
+    } else {
+        copied = box.addLabel({}, right);
     }
-    auto* copyKeys = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &box.dialog);
-    QObject::connect(copyKeys, &QShortcut::activated, &box.dialog, [&] {
-        if (!copied)
-            copied = box.addLabel({}, right);
-        copy();
-    });
+    copied->setObjectName(u"copied"_s);
+    const auto copyKeys = [copied, keys] {
+        say(copied,
+            keyboard::copyKeyTable(keys) ? u"Ο πίνακας των πλήκτρων είναι στο πρόχειρο."_s
+                                         : u"Κανένα πλήκτρο δεν έχει κωδικό· το πρόχειρο έμεινε όπως ήταν."_s);
+    };
+    QObject::connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &box.dialog), &QShortcut::activated,
+                     &box.dialog, copyKeys);
+    if (copyButton)
+        QObject::connect(copyButton, &QPushButton::clicked, &box.dialog, copyKeys);
 
     const model::CodeChoice start = held.value_or(remembered);
     shift->setValue(start.shift);

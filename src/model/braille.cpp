@@ -165,36 +165,37 @@ Reading readCells(QStringView message, std::span<const Key> withSigns)
     return reading;
 }
 
-}  // namespace
-
-Reading readBraille(QStringView message, std::span<const Key> keys)
+std::vector<Key> withBrailleSigns(std::span<const Key> keys)
 {
     std::vector<Key> withSigns(keys.begin(), keys.end());
     for (Key& sign : brailleSignKeys())
         withSigns.push_back(std::move(sign));
-    Reading exact = readCells(message, withSigns);
-    const qsizetype unreadExactly = unreadLength(exact);
-    if (unreadExactly == 0)
-        return exact;
+    return withSigns;
+}
 
-    // As people write it: an ordinary space between words, and the capital
-    // sign of liblouis's Greek table, which this code has no use for, before
-    // a capital or twice before a word of them.
+}  // namespace
+
+Reading readBraille(QStringView message, std::span<const Key> keys)
+{
+    return readCells(message, withBrailleSigns(keys));
+}
+
+Reading readBrailleByHand(QStringView message, std::span<const Key> keys)
+{
+    // An ordinary space between words, and the capital sign of liblouis's
+    // Greek table, which this code has no use for, before a capital or twice
+    // before a word of them.
     QString spaced = message.toString();
     spaced.replace(u' ', blankCell);
+    std::vector<Key> withSigns = withBrailleSigns(keys);
     withSigns.push_back({Key::Kind::Letter, {}, QString(QChar(capitalSign))});
-    Reading byHand = readCells(spaced, withSigns);
-    std::erase_if(byHand.pieces,
+    Reading reading = readCells(spaced, withSigns);
+    std::erase_if(reading.pieces,
                   [](const Piece& p) { return p.kind == Piece::Kind::Key && p.text.isEmpty() && !p.unnamed; });
-    for (Piece& piece : byHand.pieces) {
-        if (piece.kind == Piece::Kind::Unread)
-            piece.text = message.sliced(piece.at, piece.text.size()).toString();
-    }
-    if (unreadLength(byHand) >= unreadExactly)
-        return exact;
-    byHand.bySymbols = u"Διαβάστηκε όπως γράφεται η Μπράιγ με το χέρι: με κενά ανάμεσα στις λέξεις και "
-                       u"σημεία κεφαλαίων."_s;
-    return byHand;
+    showUnreadAsWritten(reading, message);
+    reading.bySymbols = u"Διαβάστηκε όπως γράφεται η Μπράιγ με το χέρι: με κενά ανάμεσα στις λέξεις και "
+                        u"σημεία κεφαλαίων."_s;
+    return reading;
 }
 
 }  // namespace model

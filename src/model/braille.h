@@ -24,5 +24,8 @@ std::vector<Key> brailleSignKeys();
 // the number sign, and a cell that opens at the start of a word and closes
 // elsewhere, read as Braille means them; the rest exactly.
 Reading readBraille(QStringView message, std::span<const Key> keys);
+// The same as people write Braille by hand: ordinary spaces between words,
+// and liblouis's capital signs.
+Reading readBrailleByHand(QStringView message, std::span<const Key> keys);
 
 }  // namespace model

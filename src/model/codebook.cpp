@@ -12,8 +12,6 @@
 #include <QSet>
 #include <algorithm>
 #include <cstdint>
-#include <string>
-#include <unordered_map>
 
 using namespace Qt::StringLiterals;
 
@@ -380,10 +378,7 @@ Reading readFolded(QStringView message, std::span<const Key> keys)
             c = one.front();
     }
     Reading reading = readExactly(folded, keys);
-    for (Piece& piece : reading.pieces) {
-        if (piece.kind == Piece::Kind::Unread)
-            piece.text = message.sliced(piece.at, piece.text.size()).toString();
-    }
+    showUnreadAsWritten(reading, message);
     reading.bySymbols = u"Διαβάστηκε με τα γράμματα πεζά ή κεφαλαία, με ή χωρίς τόνους."_s;
     return reading;
 }
@@ -399,6 +394,8 @@ Reading readByHand(QStringView message, std::span<const Key> keys, std::span<con
                        [](const Key& k) { return k.kind != Key::Kind::Letter || morseOf(k.code); });
     if (morse)
         return readBySymbols(message, withSigns);
+    if (signs == SignCode::Braille)
+        return readBrailleByHand(message, keys);
     if (signs == SignCode::AsTheyStand)
         return readFolded(message, withSigns);
     if (const std::optional<CodeChoice> held = heldCode(keys, {})) {
@@ -419,13 +416,11 @@ Reading readByHand(QStringView message, std::span<const Key> keys, std::span<con
 Reading readAnyWay(QStringView message, std::span<const Key> keys)
 {
     const SignCode signs = signCodeOf(keys);
-    if (signs == SignCode::Braille)
-        return readBraille(message, keys);
     std::vector<Key> withSigns(keys.begin(), keys.end());
     for (Key& sign : signKeys(signs))
         withSigns.push_back(std::move(sign));  // after the keys, which win a shared code
 
-    Reading exact = readExactly(message, withSigns);
+    Reading exact = signs == SignCode::Braille ? readBraille(message, keys) : readExactly(message, withSigns);
     const qsizetype unreadExactly = unreadLength(exact);
     if (unreadExactly == 0)
         return exact;
@@ -434,6 +429,14 @@ Reading readAnyWay(QStringView message, std::span<const Key> keys)
 }
 
 }  // namespace
+
+void showUnreadAsWritten(Reading& reading, QStringView message)
+{
+    for (Piece& piece : reading.pieces) {
+        if (piece.kind == Piece::Kind::Unread)
+            piece.text = message.sliced(piece.at, piece.text.size()).toString();
+    }
+}
 
 Reading readMessage(QStringView message, std::span<const Key> keys)
 {

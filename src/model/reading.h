@@ -15,6 +15,10 @@ Reading readExactly(QStringView message, std::span<const Key> keys);
 
 qsizetype unreadLength(const Reading& reading);
 
+// A reading of the message with characters changed one for one (a space for
+// the blank cell, a letter for its capital): its unread text as written.
+void showUnreadAsWritten(Reading& reading, QStringView message);
+
 // A key as the key table names it: a letter by itself, the separator and a
 // custom key without a caption in words.
 QString keyTableName(std::span<const Key> keys, std::size_t index);

@@ -5,34 +5,34 @@
 
 #include "tone.h"
 
-#include <QObject>
 #include <QString>
 #include <memory>
 
 namespace sound {
 
-class Output : public QObject {
-    Q_OBJECT
+class Output {
 public:
-    using QObject::QObject;
+    virtual ~Output() = default;
 
-    // Starts the stream from its start. False, with `error()` in Greek, when
-    // there is no device to play it on.
+    // Opens the device and keeps it ready, so that a play starts at once.
+    // False, with `error()` in Greek, when there is no device to play on.
+    virtual bool open() = 0;
+    // Plays the stream from its start, opening the device if need be; false
+    // as open() is.
     virtual bool play(std::unique_ptr<ToneStream> stream) = 0;
-    // Silent at once; a stop when nothing plays is no fault.
+    // What plays fades out over a tone's edge; a stop when nothing plays is
+    // no fault.
     virtual void stop() = 0;
-    // How far the stream has been heard, in samples.
+    // How far the stream has been heard, in samples: what has come out of
+    // the speaker, not what the device has taken.
     virtual qint64 played() const = 0;
 
     QString error() const { return error_; }
-
-signals:
-    void finished();  // the whole stream was played
 
 protected:
     QString error_;
 };
 
-std::unique_ptr<Output> makeOutput(QObject* parent = nullptr);
+std::unique_ptr<Output> makeOutput();
 
 }  // namespace sound

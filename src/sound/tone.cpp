@@ -6,6 +6,13 @@
 
 namespace sound {
 
+namespace {
+
+// A raised cosine's rise, `t` samples into an edge of `edge`.
+double rise(qint64 t, qint64 edge) { return 0.5 * (1 - std::cos(std::numbers::pi * double(t) / double(edge))); }
+
+}  // namespace
+
 ToneStream::ToneStream(model::Sending sending, int toneHz, qint64 leadIn)
     : sending_(std::move(sending)),
       step_(2 * std::numbers::pi * std::clamp(toneHz, model::lowestTone, model::highestTone) / model::sampleRate),
@@ -27,6 +34,15 @@ const model::Span* ToneStream::spanAt(qint64 sample) const
     return &sending_.spans[std::size_t(after - starts_.begin() - 1)];
 }
 
+void ToneStream::fadeOut()
+{
+    if (ended() || fadeFrom_ <= position_)
+        return;
+    const model::Span* span = spanAt(position_);
+    fadeFrom_ = position_;
+    end_ = span && span->tone ? position_ + edgeSamples : position_;
+}
+
 qsizetype ToneStream::render(std::span<qint16> out)
 {
     constexpr double amplitude = 0.5 * 32767;
@@ -46,8 +62,9 @@ qsizetype ToneStream::render(std::span<qint16> out)
             for (qsizetype k = 0; k < run; ++k) {
                 const qint64 t = at + k - starts_[index];
                 const qint64 fromEdge = std::min(t, n - 1 - t);
-                const double gain
-                    = fromEdge >= edge ? 1.0 : 0.5 * (1 - std::cos(std::numbers::pi * double(fromEdge) / double(edge)));
+                double gain = fromEdge >= edge ? 1.0 : rise(fromEdge, edge);
+                if (at + k >= fadeFrom_)
+                    gain *= rise(fadeFrom_ + edgeSamples - (at + k), edgeSamples);
                 out[std::size_t(i + k)] = qint16(std::lround(amplitude * gain * std::sin(step_ * double(t))));
             }
         }

@@ -6,6 +6,8 @@
 #include "model/sending.h"
 
 #include <QtGlobal>
+#include <algorithm>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -17,11 +19,15 @@ public:
     // that is still opening swallows the first thing it is given.
     ToneStream(model::Sending sending, int toneHz, qint64 leadIn);
 
-    qint64 length() const { return leadIn_ + sending_.samples; }
+    qint64 length() const { return std::min(leadIn_ + sending_.samples, end_); }
     qint64 position() const { return position_; }
+    bool ended() const { return position_ >= length(); }
 
     // The next samples, as many as fit and remain; 0 at the end.
     qsizetype render(std::span<qint16> out);
+    // Ends the stream where it has been rendered to, without a click: a tone
+    // sounding there fades over one edge, silence ends at once.
+    void fadeOut();
 
     // The span sounding at a sample of the stream, or none (the lead-in, the end).
     const model::Span* spanAt(qint64 sample) const;
@@ -33,6 +39,8 @@ private:
     double step_;                 // the tone's phase step a sample
     qint64 leadIn_;
     qint64 position_ = 0;
+    qint64 fadeFrom_ = std::numeric_limits<qint64>::max();  // where a fade starts
+    qint64 end_ = std::numeric_limits<qint64>::max();       // and where it ends the stream
 };
 
 inline constexpr qint64 edgeSamples = model::sampleRate / 200;   // 5 ms

@@ -94,7 +94,10 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
     QLabel* status = box.addLabel();
     status->setObjectName(u"status"_s);
 
+    // The device opens with the box, so that a play only queues its tones:
+    // a device that is still opening may swallow the first of them.
     std::unique_ptr<sound::Output> output = sound::makeOutput();
+    output->open();
     LightWindow lamp(&box.dialog);
     std::unique_ptr<sound::ToneStream> shown;  // the stream being played, to follow it
     bool sounding = false;
@@ -150,10 +153,6 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
             progress->setValue(1000);
             stop();
         }
-    });
-    QObject::connect(output.get(), &sound::Output::finished, &box.dialog, [&] {
-        if (shown && !lamp.isVisible())
-            stop();
     });
     QObject::connect(&lamp, &LightWindow::ended, &box.dialog, [&] {
         stop();

@@ -1,11 +1,18 @@
 // hear: reads a recording (raw 16-bit mono samples, at 48 kHz) of Morse as
 // it came out of a speaker, and writes down what a listener would: the dots
 // and dashes, letters apart by a space and words by " / ", the length of a
-// dot and the tone's pitch.
-// Usage: hear FILE   Prints "morse: ...", "dot_ms: ...", "pitch_hz: ...".
+// dot and the tone's pitch; how far the tones and gaps stray from the grid
+// they keep (each against the others of its kind: dots, dashes, the gaps
+// within a letter, between letters, between words), and the clicks: jumps
+// from one sample to the next steeper than a tone's, edges included.
+// Usage: hear FILE   Prints "morse: ...", "dot_ms: ...", "pitch_hz: ...",
+// "first_ms: ...", "off_grid: N (most M ms)", "clicks: N (steepest J, a tone's L)".
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <map>
+#include <numbers>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -109,7 +116,48 @@ int main(int argc, char** argv)
         }
         counted += std::max(0L, to - from - 1);
     }
-    std::printf("morse: %s\ndot_ms: %.2f\npitch_hz: %.1f\nfirst_ms: %.1f\n", morse.c_str(), dot * 1000 / rate,
-                counted ? crossings / 2.0 * rate / double(counted) : 0.0, tones.front().start * 1000 / rate);
+    const double pitch = counted ? crossings / 2.0 * rate / double(counted) : 0.0;
+    std::printf("morse: %s\ndot_ms: %.2f\npitch_hz: %.1f\nfirst_ms: %.1f\n", morse.c_str(), dot * 1000 / rate, pitch,
+                tones.front().start * 1000 / rate);
+
+    // The grid: every tone and gap against the median of its kind. A tone
+    // broken in two, or a gap stretched by a starved device, strays by far
+    // more than the 6 ms the envelope's step and a sample clock allow.
+    std::map<char, std::vector<long>> kinds;  // '.', '-', and the gaps 's', 'l', 'w'
+    for (std::size_t i = 0; i < tones.size(); ++i) {
+        const long length = tones[i].end - tones[i].start;
+        kinds[length < 2 * shortest ? '.' : '-'].push_back(length);
+        if (i + 1 < tones.size()) {
+            const long gap = tones[i + 1].start - tones[i].end;
+            kinds[gap <= 2 * shortest ? 's' : gap > letterGap * 8 / 5 ? 'w' : 'l'].push_back(gap);
+        }
+    }
+    int off = 0;
+    double most = 0;
+    for (auto& [kind, values] : kinds) {
+        std::vector<long> sorted = values;
+        std::nth_element(sorted.begin(), sorted.begin() + long(sorted.size()) / 2, sorted.end());
+        const long middle = sorted[sorted.size() / 2];
+        for (const long v : values) {
+            const double by = std::abs(double(v - middle)) * 1000 / rate;
+            most = std::max(most, by);
+            off += by > 6;
+        }
+    }
+    std::printf("off_grid: %d (most %.1f ms)\n", off, most);
+
+    // The steepest a tone goes from one sample to the next: its sine at full
+    // loudness, plus the 5 ms raised-cosine edge's own rise; a tenth more for
+    // the sound server's rounding.
+    const double steepest
+        = 1.1 * peak * (2 * std::numbers::pi * pitch / rate + std::numbers::pi / 2 / (rate / 200));
+    int clicks = 0;
+    int jump = 0;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        const int step = std::abs(int(samples[i]) - int(samples[i - 1]));
+        jump = std::max(jump, step);
+        clicks += step > steepest;
+    }
+    std::printf("clicks: %d (steepest %d, a tone's %.0f)\n", clicks, jump, steepest);
     return 0;
 }

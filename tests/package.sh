@@ -20,6 +20,18 @@ if [ "${1:-}" = "--launch" ]; then
     [ "$owner" = "$pid" ] || fail "the help window belongs to process $owner, not to $pid"
     kill -0 $pid 2>/dev/null || fail "the unpacked program died"
     echo "ok: the unpacked program opened its help window"
+    # Its sound comes from the module installed beside it, loaded at Ctrl+M.
+    xdotool windowfocus --sync "$win" key Return
+    main=$(timeout 20 xdotool search --sync --onlyvisible --name 'ΣΗΜΑΤΟΠΛΕΚΤΗΣ' | head -n 1) || true
+    [ -n "$main" ] || fail "the unpacked program showed no keyboard window after OK"
+    xdotool windowfocus --sync "$main" key ctrl+m
+    module=/usr/lib/simatoplektis/libsimatoplektis-sound.so
+    for _ in $(seq 50); do
+        ! grep -qF "$module" "/proc/$pid/maps" || break
+        sleep 0.1
+    done
+    grep -qF "$module" "/proc/$pid/maps" || fail "Ctrl+M did not load $module"
+    echo "ok: Ctrl+M loaded the installed sound module"
     kill $pid
     wait $pid 2>/dev/null || true
     trap - EXIT
@@ -73,7 +85,8 @@ for f in "usr/bin/$program" \
          "usr/share/applications/$id.desktop" \
          "usr/share/metainfo/$id.metainfo.xml" \
          "usr/share/icons/hicolor/32x32/apps/$id.png" \
-         "usr/share/icons/hicolor/scalable/apps/$id.svg"; do
+         "usr/share/icons/hicolor/scalable/apps/$id.svg" \
+         "usr/lib/$program/lib$program-sound.so"; do
     [ -f "$root/$f" ] && [ -s "$root/$f" ] || fail "the package lacks /$f"
     echo "ok: /$f"
 done
@@ -96,23 +109,25 @@ grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "th
 # its desktop entry and its icon.
 appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the installed tree"
 
-# Installed, the program takes its libraries from the system alone (Debian
-# allows no run path there), and carries no debug info.
-dynamic=$(readelf -d "$bin")
-if grep -E '\((RUNPATH|RPATH)\)' <<<"$dynamic"; then fail "the installed program keeps a run path"; fi
-if grep -q '\.debug_info' <<<"$(readelf -S "$bin")"; then fail "the installed program is not stripped"; fi
-
-# Every library the program links to must come from a package in Depends.
-libs=$(ldd "$bin")
-if grep -q 'not found' <<<"$libs"; then echo "$libs" >&2; fail "unresolved libraries"; fi
-for soname in $(sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' <<<"$dynamic"); do
-    path=$(awk -v s="$soname" '$1 == s && $2 == "=>" { print $3; exit }' <<<"$libs")
-    [ -n "$path" ] || fail "ldd does not resolve $soname"
-    # Merged /usr: dpkg may know the file under /lib or under /usr/lib.
-    owner=$(dpkg-query -S "*${path#/usr}" 2>/dev/null | grep -v '^diversion' | head -n 1 | sed 's/:.*//; s/,.*//' || true)
-    [ -n "$owner" ] || fail "no package owns $path"
-    has_dep "$owner" || fail "$soname comes from $owner, which Depends lacks"
-    echo "ok: $soname from $owner"
+# Installed, the program and its sound module take their libraries from the
+# system alone (Debian allows no run path there), and carry no debug info.
+# Every library they link to must come from a package in Depends.
+for elf in "$bin" "$root/usr/lib/$program/lib$program-sound.so"; do
+    name=${elf#"$root"}
+    dynamic=$(readelf -d "$elf")
+    if grep -E '\((RUNPATH|RPATH)\)' <<<"$dynamic"; then fail "the installed $name keeps a run path"; fi
+    if grep -q '\.debug_info' <<<"$(readelf -S "$elf")"; then fail "the installed $name is not stripped"; fi
+    libs=$(ldd "$elf")
+    if grep -q 'not found' <<<"$libs"; then echo "$libs" >&2; fail "unresolved libraries in $name"; fi
+    for soname in $(sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' <<<"$dynamic"); do
+        path=$(awk -v s="$soname" '$1 == s && $2 == "=>" { print $3; exit }' <<<"$libs")
+        [ -n "$path" ] || fail "ldd does not resolve $soname"
+        # Merged /usr: dpkg may know the file under /lib or under /usr/lib.
+        owner=$(dpkg-query -S "*${path#/usr}" 2>/dev/null | grep -v '^diversion' | head -n 1 | sed 's/:.*//; s/,.*//' || true)
+        [ -n "$owner" ] || fail "no package owns $path"
+        has_dep "$owner" || fail "$soname of $name comes from $owner, which Depends lacks"
+        echo "ok: $soname of $name from $owner"
+    done
 done
 
 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --launch "$bin"

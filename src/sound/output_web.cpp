@@ -2,7 +2,8 @@
 // WebAssembly; the samples are the same, handed to the page a tenth of a
 // second at a time and scheduled on its audio clock to the sample. The
 // context is made and resumed inside the press that starts the play, as
-// browsers require.
+// browsers require. The page's audio runs on a thread of the browser's own,
+// so a busy page never breaks a tone; a stop fades out on that clock.
 
 #include "output.h"
 
@@ -22,12 +23,15 @@ namespace {
 
 class WebOutput : public Output {
 public:
-    explicit WebOutput(QObject* parent) : Output(parent)
+    WebOutput()
     {
         feed_.setInterval(40);
-        connect(&feed_, &QTimer::timeout, this, &WebOutput::topUp);
+        QObject::connect(&feed_, &QTimer::timeout, [this] { topUp(); });
     }
     ~WebOutput() override { halt(); }
+
+    // Nothing to open before a press: a page may make sound only inside one.
+    bool open() override { return true; }
 
     bool play(std::unique_ptr<ToneStream> stream) override
     {
@@ -48,6 +52,8 @@ public:
         }
         error_.clear();
         stream_ = std::move(stream);
+        gain_ = context_.call<val>("createGain");
+        gain_.call<void>("connect", context_["destination"]);
         sources_ = val::array();
         ends_.clear();
         start_ = context_["currentTime"].as<double>() + 0.05;
@@ -68,10 +74,12 @@ private:
         if (context_.isUndefined())
             return;
         played_ = played();
-        const int count = sources_["length"].as<int>();
-        for (int i = 0; i < count; ++i)
-            sources_[i].call<void>("stop");
-        context_.call<val>("close");
+        // Down over 5 ms, as a tone's edge falls, then closed.
+        const double now = context_["currentTime"].as<double>();
+        const val gain = gain_["gain"];
+        gain.call<void>("setValueAtTime", 1, now);
+        gain.call<void>("linearRampToValueAtTime", 0, now + double(edgeSamples) / model::sampleRate);
+        QTimer::singleShot(50, [context = context_] { context.call<val>("close"); });
         context_ = val::undefined();
     }
 
@@ -89,10 +97,11 @@ private:
     void topUp()
     {
         if (context_["state"].as<std::string>() != "running" && scheduled_ > model::sampleRate) {
-            // Still not allowed to play after a second of trying.
+            // Still not allowed to play after a second of trying: given up,
+            // as though it had all been heard.
             stop();
+            played_ = stream_->length();
             error_ = u"Η σελίδα δεν μπορεί ακόμη να παίξει ήχο."_s;
-            emit finished();
             return;
         }
         while (scheduled_ < played() + model::sampleRate / 3) {
@@ -106,7 +115,7 @@ private:
             buffer.call<void>("copyToChannel", val(emscripten::typed_memory_view(samples.size(), samples.data())), 0);
             val source = context_.call<val>("createBufferSource");
             source.set("buffer", buffer);
-            source.call<void>("connect", context_["destination"]);
+            source.call<void>("connect", gain_);
             source.call<void>("start", start_ + double(scheduled_) / model::sampleRate);
             sources_.call<void>("push", source);
             scheduled_ += count;
@@ -120,13 +129,12 @@ private:
             sources_.call<val>("splice", 0, int(heard));
             ends_.erase(ends_.begin(), ends_.begin() + qsizetype(heard));
         }
-        if (stream_->position() >= stream_->length() && played() >= scheduled_) {
+        if (stream_->position() >= stream_->length() && played() >= scheduled_)
             stop();
-            emit finished();
-        }
     }
 
     val context_ = val::undefined();
+    val gain_ = val::undefined();  // what every source plays through, for the fade
     val sources_ = val::undefined();
     std::unique_ptr<ToneStream> stream_;
     std::deque<qint64> ends_;  // where each scheduled source ends, in samples
@@ -139,6 +147,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Output> makeOutput(QObject* parent) { return std::make_unique<WebOutput>(parent); }
+std::unique_ptr<Output> makeOutput() { return std::make_unique<WebOutput>(); }
 
 }  // namespace sound

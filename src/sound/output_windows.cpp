@@ -2,12 +2,17 @@
 // to be built into the static toolchain for this one use, at many minutes of
 // every first build; waveOut is in every Windows, and Wine plays it through
 // PulseAudio as Windows plays it through its mixer.
+//
+// The device is fed from a thread of its own, so that a busy GUI thread never
+// lets it run dry, and it plays silence from the moment the box opens: a
+// device that starts with the first tone (Wine's, at least) stutters through
+// its first half second.
 
-#include "output.h"
+#include "feed.h"
 
-#include <QTimer>
 #include <array>
-#include <vector>
+#include <atomic>
+#include <thread>
 
 #include <windows.h>
 // after windows.h, whose types it uses
@@ -19,19 +24,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class WaveOutput : public Output {
+class WaveDevice final : public Device {
 public:
-    explicit WaveOutput(QObject* parent) : Output(parent)
-    {
-        // The queue is topped up from the event loop: no callback thread.
-        feed_.setInterval(10);
-        connect(&feed_, &QTimer::timeout, this, &WaveOutput::topUp);
-    }
-    ~WaveOutput() override { halt(); }
+    explicit WaveDevice(Source& source) : source_(source) {}
 
-    bool play(std::unique_ptr<ToneStream> stream) override
+    bool open()
     {
-        stop();
         WAVEFORMATEX format{};
         format.wFormatTag = WAVE_FORMAT_PCM;
         format.nChannels = 1;
@@ -39,96 +37,95 @@ public:
         format.wBitsPerSample = 16;
         format.nBlockAlign = 2;
         format.nAvgBytesPerSec = model::sampleRate * 2;
-        if (waveOutOpen(&device_, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        // The device sets the event as each block is done with.
+        if (waveOutOpen(&device_, WAVE_MAPPER, &format, DWORD_PTR(event_), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
             device_ = nullptr;
-            error_ = u"Δεν βρέθηκε συσκευή ήχου."_s;
             return false;
         }
-        error_.clear();
-        played_ = 0;
-        stream_ = std::move(stream);
-        for (Block& block : blocks_)
-            block.header = {};
-        topUp();
-        feed_.start();
+        thread_ = std::thread([this] {
+            while (running_) {
+                topUp();
+                WaitForSingleObject(event_, roundMs);
+            }
+        });
         return true;
     }
 
-    void stop() override { halt(); }
-
-private:
-    // stop(), which the destructor calls too, where no override may be called.
-    void halt()
+    ~WaveDevice() override
     {
-        feed_.stop();
-        if (!device_)
-            return;
-        played_ = played();
-        waveOutReset(device_);
-        for (Block& block : blocks_) {
-            if (block.header.dwFlags & WHDR_PREPARED)
-                waveOutUnprepareHeader(device_, &block.header, sizeof(WAVEHDR));
+        if (thread_.joinable()) {
+            running_ = false;
+            SetEvent(event_);
+            thread_.join();
         }
-        waveOutClose(device_);
-        device_ = nullptr;
+        if (device_) {
+            waveOutReset(device_);
+            for (Block& block : blocks_) {
+                if (block.header.dwFlags & WHDR_PREPARED)
+                    waveOutUnprepareHeader(device_, &block.header, sizeof(WAVEHDR));
+            }
+            waveOutClose(device_);
+        }
+        CloseHandle(event_);
     }
 
-public:
-    qint64 played() const override
+    qint64 heard() const override
     {
-        if (!device_)
-            return played_;
         MMTIME time{};
         time.wType = TIME_SAMPLES;
         waveOutGetPosition(device_, &time, sizeof time);
         return time.wType == TIME_SAMPLES ? qint64(time.u.sample) : qint64(time.u.cb) / 2;
     }
 
+    void wake() override { SetEvent(event_); }
+
 private:
-    // Eight blocks of 50 ms: time enough for a busy event loop to refill
-    // them, and no delay at the start (the first block plays at once) nor at
-    // a stop (the device drops its queue).
+    // Six blocks of 20 ms: more than any stall of the sound thread, little
+    // enough that a play starts, and a stop fades, within a tenth of a second.
+    static constexpr int roundMs = 10;
     struct Block {
-        std::array<qint16, model::sampleRate / 20> samples{};
+        std::array<qint16, model::sampleRate / 50> samples{};
         WAVEHDR header{};
     };
 
+    // The blocks go back to the device in the order it plays them.
     void topUp()
     {
-        bool queued = false;
-        for (Block& block : blocks_) {
-            if (block.header.dwFlags & WHDR_PREPARED) {
-                if (!(block.header.dwFlags & WHDR_DONE)) {
-                    queued = true;
-                    continue;
-                }
-                waveOutUnprepareHeader(device_, &block.header, sizeof(WAVEHDR));
-            }
-            const qsizetype count = stream_->render(block.samples);
-            if (count == 0)
-                continue;
-            block.header = {};
-            block.header.lpData = reinterpret_cast<LPSTR>(block.samples.data());
-            block.header.dwBufferLength = DWORD(count * 2);
-            waveOutPrepareHeader(device_, &block.header, sizeof(WAVEHDR));
-            waveOutWrite(device_, &block.header, sizeof(WAVEHDR));
-            queued = true;
-        }
-        if (!queued) {
-            stop();
-            emit finished();
+        for (Block* block = &blocks_[next_];
+             !(block->header.dwFlags & WHDR_PREPARED) || (block->header.dwFlags & WHDR_DONE); block = &blocks_[next_]) {
+            if (block->header.dwFlags & WHDR_PREPARED)
+                waveOutUnprepareHeader(device_, &block->header, sizeof(WAVEHDR));
+            source_.render(block->samples);
+            block->header = {};
+            block->header.lpData = reinterpret_cast<LPSTR>(block->samples.data());
+            block->header.dwBufferLength = DWORD(sizeof block->samples);
+            waveOutPrepareHeader(device_, &block->header, sizeof(WAVEHDR));
+            waveOutWrite(device_, &block->header, sizeof(WAVEHDR));
+            next_ = (next_ + 1) % blocks_.size();
         }
     }
 
+    Source& source_;
     HWAVEOUT device_ = nullptr;
-    std::unique_ptr<ToneStream> stream_;
-    std::array<Block, 8> blocks_;
-    QTimer feed_;
-    qint64 played_ = 0;
+    HANDLE event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::array<Block, 6> blocks_;
+    std::size_t next_ = 0;
+    std::atomic<bool> running_ = true;
+    std::thread thread_;
 };
+
+Device* openWaveDevice(Source& source, QString& error)
+{
+    auto device = std::make_unique<WaveDevice>(source);
+    if (!device->open()) {
+        error = u"Δεν βρέθηκε συσκευή ήχου."_s;
+        return nullptr;
+    }
+    return device.release();
+}
 
 }  // namespace
 
-std::unique_ptr<Output> makeOutput(QObject* parent) { return std::make_unique<WaveOutput>(parent); }
+std::unique_ptr<Output> makeOutput() { return fedOutput(openWaveDevice); }
 
 }  // namespace sound

@@ -5,17 +5,18 @@
 // they keep (each against the others of its kind: dots, dashes, the gaps
 // within a letter, between letters, between words), and the clicks: jumps
 // from one sample to the next steeper than a tone's, edges included.
-// Usage: hear FILE   Prints "morse: ...", "dot_ms: ...", "pitch_hz: ...",
-// "first_ms: ...", "off_grid: N (most M ms)", "clicks: N (steepest J, a tone's L)".
+// Usage: hear [--tones] FILE   Prints "morse: ...", "dot_ms: ...", "pitch_hz: ...",
+// "first_ms: ...", "off_grid: N (most M ms)", "clicks: N (steepest J, a tone's L)";
+// with --tones, "tone MS" where each tone starts, from the recording's start.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
-#include <numbers>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,13 @@ struct Run {
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: hear FILE\n");
+    const bool listTones = argc == 3 && std::string(argv[1]) == "--tones";
+    if (argc != 2 && !listTones) {
+        std::fprintf(stderr, "usage: hear [--tones] FILE\n");
         return 2;
     }
     std::vector<short> samples;
-    std::ifstream in(argv[1], std::ios::binary);
+    std::ifstream in(argv[argc - 1], std::ios::binary);
     for (short v; in.read(reinterpret_cast<char*>(&v), 2);)
         samples.push_back(v);
     // The envelope: the loudest sample within 1.5 ms either side, against
@@ -149,8 +151,7 @@ int main(int argc, char** argv)
     // The steepest a tone goes from one sample to the next: its sine at full
     // loudness, plus the 5 ms raised-cosine edge's own rise; a tenth more for
     // the sound server's rounding.
-    const double steepest
-        = 1.1 * peak * (2 * std::numbers::pi * pitch / rate + std::numbers::pi / 2 / (rate / 200));
+    const double steepest = 1.1 * peak * (2 * std::numbers::pi * pitch / rate + std::numbers::pi / 2 / (rate / 200));
     int clicks = 0;
     int jump = 0;
     for (std::size_t i = 1; i < samples.size(); ++i) {
@@ -159,5 +160,11 @@ int main(int argc, char** argv)
         clicks += step > steepest;
     }
     std::printf("clicks: %d (steepest %d, a tone's %.0f)\n", clicks, jump, steepest);
+    if (listTones) {
+        // The envelope crosses half the loudness 1.5 ms (its reach) before a
+        // raised-cosine edge is half up, 2.5 ms in: 1 ms after the tone begins.
+        for (const Run& t : tones)
+            std::printf("tone %.2f\n", double(t.start) * 1000 / rate - 1);
+    }
     return 0;
 }

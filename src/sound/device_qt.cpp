@@ -31,7 +31,8 @@ namespace {
 // sound thread on a busy machine, and little enough that a play starts at
 // once and a stop is heard soon.
 constexpr qsizetype bufferSamples = model::sampleRate / 10;
-constexpr int roundMs = 10;  // how often the thread tops the buffer up
+constexpr qsizetype idleSamples = model::sampleRate / 25;  // what it holds when idle
+constexpr int roundMs = 10;                                // how often the thread tops the buffer up
 
 class QtDevice final : public Device {
 public:
@@ -110,9 +111,11 @@ private:
             heard_ = heard;
             since_.start();
         }
-        if (source_.idle(heard))
-            return;
-        const qsizetype room = sink_->bytesFree() / 2;
+        // While nothing is left to hear the server still gets silence, so it
+        // never runs dry: a stream that ran dry waits for a whole buffer to
+        // start again, and its clock runs ahead of the speaker for a while.
+        // But it gets little of it, so that a play soon comes through.
+        const qsizetype room = sink_->bytesFree() / 2 - (source_.idle(heard) ? bufferSamples - idleSamples : 0);
         if (room <= 0)
             return;
         samples_.resize(std::size_t(room));

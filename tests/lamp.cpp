@@ -1,0 +1,66 @@
+// lamp: watches, for SECONDS, the screen's top-left pixel (the light window
+// fills the screen) and a recording that parec is writing, and prints on one
+// clock (CLOCK_MONOTONIC, in ms) when the light went on and when the
+// recording's first sample was taken, so that each flash can be set beside
+// its tone (tests/hear --tones gives those in the recording's own time).
+// Usage: lamp RECORDING SECONDS   Prints "start T", then "on T" lines.
+
+#include <sys/stat.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+double now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) * 1000 + double(t.tv_nsec) / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: lamp RECORDING SECONDS\n");
+        return 2;
+    }
+    xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(x)) {
+        std::fprintf(stderr, "lamp: no X server\n");
+        return 1;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+    const double until = now() + std::atof(argv[2]) * 1000;
+    // Each sample of the recording was taken before the file held it: the
+    // tightest bound on the first sample's time is the least of "when seen,
+    // less how long it holds", at 48,000 16-bit samples a second.
+    double start = until;
+    bool on = false;
+    while (now() < until) {
+        const auto reply = std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)>(
+            xcb_get_image_reply(x, xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, root, 10, 10, 1, 1, ~0U), nullptr),
+            &std::free);
+        const double seen = now();
+        if (reply && xcb_get_image_data_length(reply.get()) >= 3) {
+            const bool white = xcb_get_image_data(reply.get())[1] > 128;
+            if (white && !on)
+                std::printf("on %.2f\n", seen);
+            on = white;
+        }
+        struct stat file {};
+        if (stat(argv[1], &file) == 0 && file.st_size > 0)
+            start = std::min(start, seen - double(file.st_size) / 96.0);
+        timespec pause{0, 1'000'000};
+        nanosleep(&pause, nullptr);
+    }
+    std::printf("start %.2f\n", start);
+    xcb_disconnect(x);
+    return 0;
+}

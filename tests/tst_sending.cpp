@@ -1,8 +1,12 @@
-// Morse as sent: what sounds, for how long, and what is left silent.
+// Morse as sent: what sounds, for how long, and what is left silent; and as
+// a device is fed it, a play after another, a stop that fades out.
 
 #include "model/sending.h"
+#include "sound/feed.h"
 
 #include <QTest>
+#include <cmath>
+#include <numbers>
 
 using namespace Qt::StringLiterals;
 
@@ -60,6 +64,43 @@ private slots:
         // Out of range: brought into it.
         QCOMPARE(model::timeMorse(paris, {100, 100, 0}).dotSamples, 1440);
         QCOMPARE(model::timeMorse(paris, {5, 9, 0}).samples, 12 * model::sampleRate);
+    }
+
+    void aStopFadesOutAndTheNextPlayFollowsIt()
+    {
+        // A dash of 720 ms, stopped 104 ms in: what the device is given next
+        // falls to silence within one edge, never steeper than a tone's own
+        // edge (a cut is a click), and the feed is idle once that is heard.
+        const model::SendSettings slow{5, 5, 700};
+        sound::Feed feed;
+        feed.play(std::make_unique<sound::ToneStream>(model::timeMorse(u"-"_s, slow), 700, 0));
+        std::vector<qint16> given(5000);  // a stop away from the tone's zero crossings
+        feed.render(given);
+        QCOMPARE(feed.played(1000), 1000);
+        QVERIFY(!feed.idle(given.size()));
+        feed.stop();
+        const qint16 last = given.back();
+        feed.render(given);
+        const double steepest = 16384
+                * (2 * std::numbers::pi * 700 / model::sampleRate + std::numbers::pi / 2 / double(sound::edgeSamples))
+            + 1;
+        double step = std::abs(given.front() - last);
+        for (std::size_t i = 1; i < given.size(); ++i)
+            step = std::max(step, double(std::abs(given[i] - given[i - 1])));
+        QVERIFY2(step <= steepest, qPrintable(u"a step of %1 where a tone's steepest is %2"_s.arg(step).arg(steepest)));
+        QVERIFY(std::all_of(given.begin() + sound::edgeSamples, given.end(), [](qint16 v) { return v == 0; }));
+        const qint64 faded = qint64(given.size()) + sound::edgeSamples;
+        QVERIFY(!feed.idle(faded - 1));
+        QVERIFY(feed.idle(faded));
+
+        // The next play starts where the device is being fed now, and what
+        // has been heard of it counts from there.
+        feed.play(std::make_unique<sound::ToneStream>(model::timeMorse(u"."_s, slow), 700, 0));
+        QCOMPARE(feed.played(faded), 0);
+        feed.render(given);
+        QVERIFY(given.front() == 0 && std::abs(given[sound::edgeSamples + 10]) > 1000);
+        QCOMPARE(feed.played(2 * qint64(given.size()) + 500), 500);
+        QVERIFY(!feed.idle(3 * qint64(given.size())));
     }
 };
 

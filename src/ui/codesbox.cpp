@@ -54,7 +54,6 @@ private:
 };
 
 const QString sample = u"ΚΑΛΗ ΕΠΙΤΥΧΙΑ"_s;
-constexpr int previewRows = 8;  // the letters in three columns, as on the keyboard
 
 // Polybius's square, which says more than a list of its pairs: the
 // letters in five rows of five, numbered, and how a letter is written.
@@ -84,23 +83,32 @@ void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys, std
             separator = key.code;
     }
     // A tab before each code and each next letter, stopping where the
-    // column's widest code has room.
+    // column's widest code has room; three columns as on the keyboard, or
+    // fewer where long codes would not fit, so that no code breaks across
+    // rows. As wide as its widest row, as far as the screen allows.
     const QFontMetrics metrics = field.fontMetrics();
     const int gap = metrics.horizontalAdvance(u"ΩΩ"_s);
+    const int room = field.screen()->availableGeometry().width() / 2;
+    std::size_t rows = 0;
     QList<QTextOption::Tab> stops;
     qreal at = 0;
-    for (std::size_t first = 0; first < letters.size(); first += previewRows) {
-        int widest = 0;
-        for (std::size_t i = first; i < std::min(letters.size(), first + previewRows); ++i)
-            widest = std::max(widest, metrics.horizontalAdvance(letters[i]->code));
-        at += gap;
-        stops << QTextOption::Tab(at, QTextOption::LeftTab);
-        at += widest + gap;
-        stops << QTextOption::Tab(at, QTextOption::LeftTab);
+    for (const std::size_t columns : {3, 2, 1}) {
+        rows = (letters.size() + columns - 1) / columns;
+        stops.clear();
+        at = 0;
+        for (std::size_t first = 0; first < letters.size(); first += rows) {
+            int widest = 0;
+            for (std::size_t i = first; i < std::min(letters.size(), first + rows); ++i)
+                widest = std::max(widest, metrics.horizontalAdvance(letters[i]->code));
+            at += gap;
+            stops << QTextOption::Tab(at, QTextOption::LeftTab);
+            at += widest + gap;
+            stops << QTextOption::Tab(at, QTextOption::LeftTab);
+        }
+        if (at + 2 * gap <= room)
+            break;
     }
-    // Wide enough for its widest row, as far as the screen allows, so that
-    // no code breaks across rows.
-    field.setMinimumWidth(std::min(int(at) + 2 * gap, field.screen()->availableGeometry().width() / 2));
+    field.setMinimumWidth(std::min(int(at) + 2 * gap, room));
     QTextOption option = field.document()->defaultTextOption();
     option.setTabs(stops);
     field.document()->setDefaultTextOption(option);
@@ -114,8 +122,8 @@ void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys, std
         field.document()->setDefaultTextOption(option);
         text = polybiusSquare(letters);
     } else {
-        for (std::size_t row = 0; row < previewRows; ++row) {
-            for (std::size_t i = row; i < letters.size(); i += previewRows)
+        for (std::size_t row = 0; row < rows; ++row) {
+            for (std::size_t i = row; i < letters.size(); i += rows)
                 text += (i == row ? u""_s : u"\t"_s) + letters[i]->name + u'\t' + letters[i]->code;
             text += u'\n';
         }
@@ -153,8 +161,10 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, co
     for (int k = 0; k < model::codeKindCount; ++k)
         list->addItem(model::codeName(CodeKind(k)));
     list->setAccessibleName(u"Κώδικες"_s);
-    // All of them in sight: the list is short, and a scroll bar would hide its end.
+    // All of them in sight, whole: the list is short, and a scroll bar would
+    // hide its end or cut its names, however wide the preview grows.
     list->setMinimumHeight(list->sizeHintForRow(0) * list->count() + 2 * list->frameWidth());
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + list->fontMetrics().averageCharWidth());
     QLabel* listLabel = box.addLabel(u"Κώδικας:"_s, left);
     listLabel->setBuddy(list);
     left->addWidget(list);

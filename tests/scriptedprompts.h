@@ -44,7 +44,7 @@ struct ScriptedPrompts : keyboard::Prompts {
         return answer;
     }
 
-    std::optional<QString> askText(const Writer& write) override
+    std::optional<QString> askText(const Writer& write, const QString&) override
     {
         asked << u"ΚΩΔΙΚΟΠΟΙΗΣΗ"_qs;
         if (texts.empty()) {

@@ -1,6 +1,7 @@
 #include "keyboard.h"
 
 #include "keybutton.h"
+#include "model/decodability.h"
 #include "prompts.h"
 
 #include <QClipboard>
@@ -117,7 +118,8 @@ void Keyboard::writeText()
 {
     const std::vector<model::Key> table = keys();
     const auto write = [&table](const QString& text) { return model::encodeText(text, table); };
-    if (const std::optional<QString> text = prompts_.askText(write))
+    // Once a box: the keys do not change while it is open.
+    if (const std::optional<QString> text = prompts_.askText(write, model::ambiguityNote(table)))
         appendCode(*controls_.message, write(*text).codes);
 }
 

@@ -26,9 +26,10 @@ public:
     virtual QString askName(const QString& prompt, const QString& title, const QString& initial) = 0;
 
     // A box for a whole text, showing what `write` makes of it as it is
-    // typed; the text on OK, nothing on Cancel.
+    // typed, and `ambiguity` (the keys' codes read back more than one way)
+    // when it is not empty; the text on OK, nothing on Cancel.
     using Writer = std::function<model::Encoding(const QString&)>;
-    virtual std::optional<QString> askText(const Writer& write) = 0;
+    virtual std::optional<QString> askText(const Writer& write, const QString& ambiguity) = 0;
 
     // A box showing the message as read back into the keys.
     virtual void showReading(const model::Reading& reading) = 0;

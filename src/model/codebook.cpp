@@ -166,7 +166,6 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
     foldedStarts.push_back(folded.size());
 
     Encoding result;
-    result.ambiguity = ambiguityNote(keys);
     result.codes.reserve(text.size() * 8);  // about a Morse letter's length a character
     QSet<QString> reported;
     const std::size_t count = starts.size() - 1;

@@ -27,7 +27,6 @@ struct Encoding {
     // Latin letters written as the Greek capitals they look like, each once
     // as typed, in order of first appearance: "K" has no key, "Κ" has.
     QStringList lookAlikes;
-    QString ambiguity;  // when the keys' codes read back more than one way, a line that says so
 };
 
 // What a text stands for on the keyboard: accents, dialytika and case go,

@@ -36,7 +36,7 @@ constexpr int roundMs = 10;                                // how often the thre
 
 class QtDevice final : public Device {
 public:
-    explicit QtDevice(Source& source) : source_(source) {}
+    explicit QtDevice(Source& source) : source_(source) { since_.start(); }
 
     // Opens `device` on the sound thread; false when the server refuses it.
     bool open(const QAudioDevice& device, const QAudioFormat& format)

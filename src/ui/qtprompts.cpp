@@ -95,17 +95,17 @@ QString shownCharacter(const QString& character)
     return u"«"_s + character + u"»"_s;
 }
 
-std::optional<QString> QtPrompts::askText(const Writer& write)
+std::optional<QString> QtPrompts::askText(const Writer& write, const QString& ambiguity)
 {
     Box box(u"ΚΩΔΙΚΟΠΟΙΗΣΗ"_s, true);
     PlainTextField* input = box.addField(u"Κείμενο:"_s, false);
     PlainTextField* preview = box.addField(u"Θα προστεθεί στο τέλος του μηνύματος:"_s, true);
     QLabel* lookAlikes = box.addLabel();
     QLabel* missing = box.addLabel();
-    QLabel* ambiguity = box.addLabel();
     lookAlikes->setObjectName(u"lookAlikes"_s);
     missing->setObjectName(u"missing"_s);
-    ambiguity->setObjectName(u"ambiguity"_s);
+    if (!ambiguity.isEmpty())
+        box.addLabel(ambiguity)->setObjectName(u"ambiguity"_s);
     const auto quoted = [](const QStringList& characters) {
         QStringList out;
         for (const QString& character : characters)
@@ -121,7 +121,6 @@ std::optional<QString> QtPrompts::askText(const Writer& write)
                 : u"Λατινικά, γράφτηκαν ως τα ελληνικά που μοιάζουν: "_s + quoted(encoding.lookAlikes));
         say(missing,
             encoding.missing.isEmpty() ? QString() : u"Χωρίς πλήκτρο, δεν γράφονται: "_s + quoted(encoding.missing));
-        say(ambiguity, encoding.ambiguity);
     });
     input->setPlainText(unsentText_);
     input->selectAll();  // typing replaces it, Ctrl+Enter uses it

@@ -13,7 +13,7 @@ public:
     bool confirm(const QString& title, const QString& prompt) override;
     void inform(const QString& title, const QString& text) override;
     QString askName(const QString& prompt, const QString& title, const QString& initial) override;
-    std::optional<QString> askText(const Writer& write) override;
+    std::optional<QString> askText(const Writer& write, const QString& ambiguity) override;
     void showReading(const model::Reading& reading) override;
     std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, const QString& message) override;
     void listen(const QString& message, const model::Reading& reading) override;

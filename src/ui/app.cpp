@@ -31,6 +31,7 @@ App::App(keyboard::Prompts& prompts) : pluginFolders_(setPluginFoldersAside()), 
     QObject::connect(help_.Command1, &QPushButton::clicked, &help_, [this] { Form2_Command1_Click(); });
     help_.installEventFilter(this);
     page::followFocus();
+    page::menusWithoutWaits();
 }
 
 App::~App()

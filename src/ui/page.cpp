@@ -1,8 +1,14 @@
 #include "page.h"
 
 #ifdef Q_OS_WASM
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -13,6 +19,8 @@
 namespace ui::page {
 
 #ifdef Q_OS_WASM
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -63,6 +71,56 @@ public:
     }
 };
 
+// A field's own menu, shown without waiting for it, where a box already waits.
+// A menu shown under a button still down closes when it is let go: one asked
+// for by a press or a held finger opens once it is up.
+class MenuWithoutWait : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const bool up = event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::TouchEnd;
+        if (up && waiting_)
+            QTimer::singleShot(0, waiting_, [menu = waiting_, at = waitingAt_] { menu->popup(at); });
+        if (up)
+            waiting_ = nullptr;
+        if (event->type() != QEvent::ContextMenu || !QApplication::activeModalWidget() || !watched->isWidgetType())
+            return false;
+        QObject* parent = watched->parent();
+        auto* spin = qobject_cast<QAbstractSpinBox*>(watched);
+        spin = spin ? spin : qobject_cast<QAbstractSpinBox*>(parent);
+        QMenu* menu = nullptr;
+        if (spin) {
+            auto* field = spin->findChild<QLineEdit*>();
+            menu = field ? field->createStandardContextMenu() : new QMenu;
+            menu->addSeparator();
+            menu->addAction(u"Ένα πάνω"_s, spin, &QAbstractSpinBox::stepUp);
+            menu->addAction(u"Ένα κάτω"_s, spin, &QAbstractSpinBox::stepDown);
+        } else if (auto* field = qobject_cast<QLineEdit*>(watched)) {
+            menu = field->createStandardContextMenu();
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(parent)) {
+            menu = text->createStandardContextMenu();  // asked of its viewport
+        } else {
+            return false;
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        const QPoint at = static_cast<QContextMenuEvent*>(event)->globalPos();
+        if (QGuiApplication::mouseButtons() == Qt::NoButton) {
+            menu->popup(at);
+        } else {
+            delete waiting_;
+            waiting_ = menu;
+            waitingAt_ = at;
+        }
+        return true;
+    }
+
+private:
+    QPointer<QMenu> waiting_;
+    QPoint waitingAt_;
+};
+
 }  // namespace
 
 // What EMSCRIPTEN_BINDINGS writes, spelt out: the page calls
@@ -93,6 +151,8 @@ void followFocus()
     });
 }
 
+void menusWithoutWaits() { qApp->installEventFilter(new MenuWithoutWait(qApp)); }
+
 void tellFits(const QString& name, bool fits)
 {
     emscripten::val detail = emscripten::val::object();
@@ -105,6 +165,7 @@ void tellFits(const QString& name, bool fits)
 
 void tellItEnded() {}
 void followFocus() {}
+void menusWithoutWaits() {}
 void tellFits(const QString&, bool) {}
 
 #endif

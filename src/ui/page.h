@@ -26,6 +26,11 @@ void tellItEnded();
 // Qt gives a window the focus at a click, never at a touch.
 void followFocus();
 
+// From now on a field's context menu opened inside a box opens beside the
+// box's wait, not in a wait of its own: a page cannot wait inside a wait,
+// and the page would answer nothing again.
+void menusWithoutWaits();
+
 // Whether the window named `name`, placed just now, fits the page at a
 // legible scale. Where one does not, a phone held upright, the page asks
 // for it to be turned.

@@ -268,6 +268,18 @@ try {
   await expect('ζ');  // the whole text is the name of a key, which writes ζ
   await xkeys(ctrl.r);
   assert.equal(await copiedThroughX(), phrase, 'Ctrl+R read ζ as something else');
+  // A field's menu inside a box (the reading, in the middle of the window)
+  // opens beside the box's wait, and the page answers after it: Esc, then a
+  // choice. A menu that waited inside the box's wait froze the page for good.
+  await click(main, [400, 327], { button: 'right' });
+  await shot('read-box-menu');
+  await press('Escape');
+  toClipboard('(nothing copied)');
+  await click(main, [400, 327], { button: 'right' });
+  await press('ArrowDown');
+  await press('Enter');  // Αντιγραφή, of the reading, all of it selected
+  assert.equal(await until('the copy chosen in the menu', () => (clipboard() === phrase ? phrase : null)), phrase);
+  console.log('ok: a field\'s menu inside a box, and the page answering after it');
   await xkeys('Escape');
   toClipboard('(nothing copied)');
   await xkeys(ctrl.tableCopy);
@@ -294,6 +306,10 @@ try {
   await page.keyboard.type(kalh);
   await xkeys(ctrl.m);
   await shot('listen-box');
+  // A number box's menu (Ταχύτητα's), opened and closed: the page answers.
+  await click(main, [420, 221], { button: 'right' });
+  await shot('listen-box-menu');
+  await press('Escape');
   await press('Enter');
   // A buffer shorter than a tenth of a second ends the stream.
   await until('the whole message to be scheduled',

@@ -19,8 +19,7 @@ public:
     // `heard` samples of it: a device may then stop asking.
     virtual bool idle(qint64 heard) const = 0;
 
-protected:
-    ~Source() = default;
+    virtual ~Source() = default;
 };
 
 // A device open on the default output, playing its source until it is deleted.

@@ -95,7 +95,8 @@ public:
 
     void wake() override
     {
-        QMetaObject::invokeMethod(&worker_, [this] { feed(); });
+        // Queued to the sound thread, which owns the call from then on.
+        QMetaObject::invokeMethod(&worker_, [this] { feed(); });  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
     }
 
 private:

@@ -6,8 +6,11 @@
 #include "ui/app.h"
 #include "ui/designedwindow.h"
 #include "ui/mainwindow.h"
+#include "ui/placement.h"
+#include "ui/qtprompts.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -179,7 +182,7 @@ private slots:
         QVERIFY(programEnds([&] { main->windowHandle()->close(); }));
     }
 
-    void bothWindowsFitTheirScreen()
+    void everyWindowAndBoxFitsItsScreen()
     {
         // Wholly inside the work area, frame and all, at the largest scale
         // that fits; on a large enough screen that is the designed size.
@@ -200,6 +203,36 @@ private slots:
             QVERIFY(scale == 1
                     || !QRect(QPoint(), work.size()).contains(QRect(QPoint(), window->sizeAt(scale + 0.01) + edges)));
             QVERIFY(scale >= 1 || centred(*window));
+        }
+
+        // So does every box, down to a phone held sideways: its buttons and
+        // its last line on the screen, its text no smaller than the windows'.
+        ui::QtPrompts real;
+        ui::MainWindow window(real, [] {});
+        window.show();
+        for (const Qt::Key command : {Qt::Key_K, Qt::Key_T, Qt::Key_R, Qt::Key_M}) {
+            window.activateWindow();  // back from the box before
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            bool seen = false;
+            QTimer::singleShot(0, [&seen] {  // once the box is open, and then placed
+                QTimer::singleShot(0, [&seen] {
+                    QWidget* box = QApplication::activeModalWidget();
+                    QVERIFY(box);
+                    box->close();  // whatever fails below, the loop ends
+                    const QRect work = box->screen()->availableGeometry();
+                    const QWidget* last = box->findChildren<QLabel*>().constLast();  // "Ctrl+Enter: Εντάξει"
+                    const QWidget* buttons = box->findChild<QDialogButtonBox*>();
+                    qInfo() << box->windowTitle() << box->frameGeometry() << "on" << work << "text at"
+                            << last->font().pointSizeF();
+                    QVERIFY(work.contains(box->frameGeometry()));
+                    for (const QWidget* bottom : {last, buttons})
+                        QVERIFY(box->rect().contains(QRect(bottom->mapTo(box, QPoint()), bottom->size())));
+                    QVERIFY(last->font().pointSizeF() >= 8 * ui::smallestScale - 0.01);
+                    seen = true;
+                });
+            });
+            QTest::keyClick(window.Text1[0], command, Qt::ControlModifier);
+            QVERIFY2(seen, qPrintable(QKeySequence(command).toString()));
         }
     }
 };

@@ -1,6 +1,7 @@
 #include "box.h"
 
 #include "fonts.h"
+#include "placement.h"
 #include "plaintextfield.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -97,13 +99,25 @@ int Box::exec()
     QLabel* hint = addLabel(u"Ctrl+Enter: "_s + okText);
     hint->setAlignment(Qt::AlignRight);
 
-    // On a low screen, each field gives up a line at a time until the box
-    // fits between the work area's top and bottom, frame and all.
+    // The room on the screen, between the work area's edges, frame and all.
     const QScreen* screen = dialog.parentWidget() ? dialog.parentWidget()->screen() : QApplication::primaryScreen();
-    const int room = screen->availableGeometry().height() - dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight)
-        - 2 * dialog.style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const int frame = dialog.style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const QSize room = screen->availableGeometry().size()
+        - QSize(2 * frame, dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * frame);
+    const auto needed = [&] {
+        layout->invalidate();
+        layout->activate();  // the columns' and pages' layouts too, not only the box's
+        return dialog.minimumSizeHint();
+    };
+    const auto fits = [&] {
+        const QSize size = needed();
+        return size.height() <= room.height() && size.width() <= room.width();
+    };
+
+    // On a low screen, each field gives up a line at a time until the box
+    // fits, never below a few.
     constexpr int fewestLines = 4;
-    for (bool shrunk = true; shrunk && dialog.minimumSizeHint().height() > room;) {
+    for (bool shrunk = true; shrunk && needed().height() > room.height();) {
         shrunk = false;
         for (Sized& sized : fields_) {
             if (sized.lines > fewestLines) {
@@ -111,10 +125,47 @@ int Box::exec()
                 shrunk = true;
             }
         }
-        layout->invalidate();
+    }
+    // Lower still (a phone held sideways), the whole box is drawn smaller, as
+    // the windows are, down to their smallest scale: every face and every
+    // least size by one factor.
+    if (!fits()) {
+        struct Designed {
+            QWidget* widget;
+            qreal points;
+            QSize least;
+        };
+        // A widget with a layout has the least size its layout gives it.
+        std::vector<Designed> designed{{&dialog, dialog.font().pointSizeF(), {0, 0}}};
+        for (QWidget* widget : dialog.findChildren<QWidget*>())
+            designed.push_back(
+                {widget, widget->font().pointSizeF(), widget->layout() ? QSize(0, 0) : widget->minimumSize()});
+        for (int step = 1; !fits() && 1 - 0.05 * step >= smallestScale - 1e-9; ++step) {
+            const double scale = 1 - 0.05 * step;
+            for (const Designed& d : designed) {
+                QFont font = d.widget->font();
+                font.setPointSizeF(d.points * scale);
+                d.widget->setFont(font);
+                if (!d.least.isNull())
+                    d.widget->setMinimumSize(d.least * scale);
+            }
+            for (const Sized& sized : fields_)
+                sized.field->setMinimumHeight(heightForLines(*sized.field, sized.lines));
+        }
     }
     // Opened at the least height, every line of every field is whole.
-    dialog.resize(std::max(560, dialog.minimumSizeHint().width()), dialog.minimumSizeHint().height());
+    const QSize least = dialog.minimumSizeHint();
+    dialog.resize(std::clamp(560, least.width(), std::max(least.width(), room.width())), least.height());
+    // Centred on the window it came from, as Qt places it, but never past
+    // the work area's edges: a low box over a low window would be.
+    QTimer::singleShot(0, &dialog, [this] {
+        const QRect work = dialog.screen()->availableGeometry();
+        const QRect frame = dialog.frameGeometry();
+        const QPoint shift(std::max(0, work.left() - frame.left()) + std::min(0, work.right() - frame.right()),
+                           std::max(0, work.top() - frame.top()) + std::min(0, work.bottom() - frame.bottom()));
+        if (!shift.isNull())
+            dialog.setGeometry(dialog.geometry().translated(shift));
+    });
     return dialog.exec();
 }
 

@@ -1,5 +1,7 @@
 #include "lightwindow.h"
 
+#include "page.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -26,6 +28,10 @@ void LightWindow::setOn(bool on)
 }
 
 void LightWindow::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), on_ ? Qt::white : Qt::black); }
+
+void LightWindow::showEvent(QShowEvent*) { page::fillScreen(this); }
+
+void LightWindow::hideEvent(QHideEvent*) { page::fillScreen(nullptr); }
 
 void LightWindow::keyPressEvent(QKeyEvent* event)
 {

@@ -108,7 +108,10 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
     const auto stop = [&] {
         tick.stop();
         output->stop();
-        lamp.hide();
+        if (lamp.isVisible()) {
+            lamp.hide();
+            box.dialog.activateWindow();  // the keys go back to the box, however the light ended
+        }
         lamp.setOn(false);
         shown.reset();
         letter->clear();
@@ -154,10 +157,7 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
             stop();
         }
     });
-    QObject::connect(&lamp, &LightWindow::ended, &box.dialog, [&] {
-        stop();
-        box.dialog.activateWindow();
-    });
+    QObject::connect(&lamp, &LightWindow::ended, &box.dialog, stop);
     QObject::connect(play, &QPushButton::clicked, &box.dialog, [&] { shown ? stop() : start(); });
     say(silent, u"Δεν είναι Μορς και δεν ακούγονται: %1 χαρακτήρες."_s.arg(model::timeMorse(message, {}).silent));
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -47,9 +48,9 @@ void commitText(const std::string& utf8)
     QCoreApplication::sendEvent(focus, &event);
 }
 
-// When a box closes, Qt gives the focus to no window (the box's is gone
-// with it) or to the window last made, hidden or not: the window left on
-// show gets it.
+// When a window closes (a box, the light), Qt gives the focus to no window
+// (the closed one's is gone with it) or to the window last made, hidden or
+// not: the box still waiting gets it, or else the window left on show.
 class FocusKeeper : public QObject {
 public:
     using QObject::QObject;
@@ -61,6 +62,10 @@ public:
                 const QWindow* focus = QGuiApplication::focusWindow();
                 if (focus && focus->isVisible())
                     return;
+                if (QWidget* box = QApplication::activeModalWidget(); box && box->isVisible()) {
+                    box->activateWindow();
+                    return;
+                }
                 for (QWidget* window : QApplication::topLevelWidgets())
                     if (window->isVisible() && window->windowType() == Qt::Window) {
                         window->activateWindow();
@@ -121,12 +126,27 @@ private:
     QPoint waitingAt_;
 };
 
+QPointer<QWidget> screenFiller;  // the light while it has the screen
+
+// The browser has left the full screen by its own Esc, which no page sees.
+void leftFullScreen()
+{
+    if (!screenFiller || !screenFiller->isVisible())
+        return;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(screenFiller, &escape);
+}
+
 }  // namespace
 
 // What EMSCRIPTEN_BINDINGS writes, spelt out: the page calls
-// Module.commitText(text).
+// Module.commitText(text) and Module.leftFullScreen().
 const struct Bindings {
-    Bindings() { emscripten::function("commitText", &commitText); }
+    Bindings()
+    {
+        emscripten::function("commitText", &commitText);
+        emscripten::function("leftFullScreen", &leftFullScreen);
+    }
 } bindings;
 
 void tellItEnded()
@@ -153,6 +173,14 @@ void followFocus()
 
 void menusWithoutWaits() { qApp->installEventFilter(new MenuWithoutWait(qApp)); }
 
+void fillScreen(QWidget* light)
+{
+    screenFiller = light;
+    // Dispatched at once, inside the press that started the light: a browser
+    // gives the full screen only to what a person has just done.
+    dispatch("simatoplektis-fullscreen", emscripten::val(light != nullptr));
+}
+
 void tellFits(const QString& name, bool fits)
 {
     emscripten::val detail = emscripten::val::object();
@@ -166,6 +194,7 @@ void tellFits(const QString& name, bool fits)
 void tellItEnded() {}
 void followFocus() {}
 void menusWithoutWaits() {}
+void fillScreen(QWidget*) {}
 void tellFits(const QString&, bool) {}
 
 #endif

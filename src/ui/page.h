@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace ui::page {
 
 #ifdef Q_OS_WASM
@@ -30,6 +32,13 @@ void followFocus();
 // box's wait, not in a wait of its own: a page cannot wait inside a wait,
 // and the page would answer nothing again.
 void menusWithoutWaits();
+
+// While `light` is on show the page asks the browser for the whole screen,
+// so that a phone flashes from edge to edge; with nullptr it gives it back.
+// The browser keeps its own Esc, which leaves the full screen: that ends
+// the light as the program's Esc does. Where the browser refuses, the light
+// fills the page, and the page says so once.
+void fillScreen(QWidget* light);
 
 // Whether the window named `name`, placed just now, fits the page at a
 // legible scale. Where one does not, a phone held upright, the page asks

@@ -90,6 +90,11 @@ public:
 
 void showPlaced(DesignedWindow& window, QScreen* screen)
 {
+    // A page's windows are placed and scaled to fit it whenever it changes:
+    // maximised, a window would fill the page while its controls stayed at
+    // their scale in its corner.
+    if (page::isPage)
+        window.setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     window.setScreen(screen);
     apply(window, expectedFrame(window));
     window.installEventFilter(new PlaceOnceFramed(&window));

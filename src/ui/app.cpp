@@ -32,6 +32,7 @@ App::App(keyboard::Prompts& prompts) : pluginFolders_(setPluginFoldersAside()), 
     help_.installEventFilter(this);
     page::followFocus();
     page::menusWithoutWaits();
+    page::pasteFromPage();
 }
 
 App::~App()

@@ -2,12 +2,16 @@
 
 #ifdef Q_OS_WASM
 #include <QAbstractSpinBox>
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QHash>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
@@ -126,6 +130,77 @@ private:
     QPoint waitingAt_;
 };
 
+// The Paste of a field's menu, made to paste what the page's clipboard
+// holds once the page has read it: until then it waits, disabled.
+class PasteFromPage : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* menu = qobject_cast<QMenu*>(watched);
+        if (event->type() != QEvent::Show || !menu)
+            return false;
+        QAction* paste = menu->findChild<QAction*>(u"edit-paste"_s);
+        QWidget* field = menu->parentWidget();
+        const auto* line = qobject_cast<QLineEdit*>(field);
+        const auto* text = qobject_cast<QPlainTextEdit*>(field);
+        if (!paste || !((line && !line->isReadOnly()) || (text && !text->isReadOnly())))
+            return false;
+        paste->setEnabled(false);
+        waiting_.insert(++lastAsked_, paste);
+        dispatch("simatoplektis-read-clipboard", emscripten::val(lastAsked_));
+        return false;
+    }
+
+    // The page has read its clipboard for the menu it was asked for.
+    void read(int asked, const QString& text, const QString& html)
+    {
+        QAction* paste = waiting_.take(asked);
+        if (!paste)
+            return;  // the menu has gone
+        QWidget* field = static_cast<QMenu*>(paste->parent())->parentWidget();
+        // The field's own paste reads Qt's clipboard, which is given what
+        // the page's holds first.
+        disconnect(paste, &QAction::triggered, nullptr, nullptr);
+        connect(paste, &QAction::triggered, this, [field = QPointer(field), text, html] {
+            auto* data = new QMimeData;
+            data->setText(text);
+            if (!html.isEmpty())
+                data->setHtml(html);
+            QGuiApplication::clipboard()->setMimeData(data);
+            if (field)
+                QMetaObject::invokeMethod(field, "paste");
+        });
+        paste->setEnabled(!text.isEmpty());
+    }
+
+    void refused(int asked)
+    {
+        if (QAction* paste = waiting_.take(asked))
+            paste->setText(
+                u"Επικόλληση: ο φυλλομετρητής δεν δίνει το πρόχειρο· Ctrl+V, ή κράτα το δάχτυλο στο πεδίο"_s);
+    }
+
+private:
+    QHash<int, QPointer<QAction>> waiting_;
+    int lastAsked_ = 0;
+};
+
+PasteFromPage* pasting = nullptr;
+
+void clipboardRead(int asked, const std::string& text, const std::string& html)
+{
+    if (pasting)
+        pasting->read(asked, QString::fromStdString(text), QString::fromStdString(html));
+}
+
+void clipboardRefused(int asked)
+{
+    if (pasting)
+        pasting->refused(asked);
+}
+
 QPointer<QWidget> screenFiller;  // the light while it has the screen
 
 // The browser has left the full screen by its own Esc, which no page sees.
@@ -140,12 +215,15 @@ void leftFullScreen()
 }  // namespace
 
 // What EMSCRIPTEN_BINDINGS writes, spelt out: the page calls
-// Module.commitText(text) and Module.leftFullScreen().
+// Module.commitText(text), Module.leftFullScreen(), Module.clipboardRead(asked,
+// text, html) and Module.clipboardRefused(asked).
 const struct Bindings {
     Bindings()
     {
         emscripten::function("commitText", &commitText);
         emscripten::function("leftFullScreen", &leftFullScreen);
+        emscripten::function("clipboardRead", &clipboardRead);
+        emscripten::function("clipboardRefused", &clipboardRefused);
     }
 } bindings;
 
@@ -173,6 +251,12 @@ void followFocus()
 
 void menusWithoutWaits() { qApp->installEventFilter(new MenuWithoutWait(qApp)); }
 
+void pasteFromPage()
+{
+    pasting = new PasteFromPage(qApp);
+    qApp->installEventFilter(pasting);
+}
+
 void fillScreen(QWidget* light)
 {
     screenFiller = light;
@@ -194,6 +278,7 @@ void tellFits(const QString& name, bool fits)
 void tellItEnded() {}
 void followFocus() {}
 void menusWithoutWaits() {}
+void pasteFromPage() {}
 void fillScreen(QWidget*) {}
 void tellFits(const QString&, bool) {}
 

@@ -12,7 +12,7 @@ const help = { width: 473, height: 566 };
 const keyboard = { width: 800, height: 654 };
 // The rows of the message field's menu, below the point it opens at, in the
 // page's pixels, as Qt's style draws them there.
-const menuRow = { copy: 71, selectAll: 133, writeText: 155 };
+const menuRow = { copy: 71, paste: 91, selectAll: 133, writeText: 155 };
 const pause = (ms = 300) => new Promise((resolve) => setTimeout(resolve, ms));
 
 const site = await serve(folder);
@@ -108,6 +108,24 @@ try {
     assert.equal(await page.evaluate(() => navigator.clipboard.readText()),
       ' . - / - . . . / - . - / . - / . - . . / . . . . /ώρα');
     console.log('ok: text sent without keys reaches the write box and the message');
+
+    // A message received elsewhere, pasted from the menu, where a tablet
+    // has no Ctrl+V: the page reads its clipboard as the menu opens.
+    const received = ' - . - / . - / . - . . / . . . . /';
+    await page.evaluate((text) => navigator.clipboard.writeText(text), received);
+    await hold();
+    await choose(menuRow.selectAll);
+    await hold();
+    await shot(page, 'tablet-paste');
+    await choose(menuRow.paste);
+    await page.touchscreen.tap(...at(40, 32));  // Α after it
+    await pause();
+    await hold();
+    await choose(menuRow.selectAll);
+    await hold();
+    await choose(menuRow.copy);
+    assert.equal(await page.evaluate(() => navigator.clipboard.readText()), `${received} . - /`);
+    console.log('ok: a message pasted from the menu on a tablet');
     await page.close();
   }
 

@@ -35,7 +35,7 @@ sudo_if_needed() { [ "$(id -u)" -eq 0 ] || echo sudo; }
 # number of build steps, for the progress lines. The caller may set
 # qt_cmake_args (CMake's part of the configure line) and define qt_patches
 # (filters Debian's list of patches; all are applied when it is not defined)
-# and qt_prepare PREFIX (run before configuring).
+# and qt_prepare PREFIX SOURCE (run before configuring, in Qt's unpacked source).
 [ -n "${HOME:-}" ] || HOME=$(getent passwd "$(id -u)" | cut -d: -f6)
 export HOME  # the presets find the toolchains under $HOME
 cache="$HOME/.cache/simatoplektis"
@@ -84,7 +84,7 @@ qt_toolchain() {
     else
         (cd "$work" && dpkg-source -q -x ./*.dsc src >/dev/null 2>&1) || qt_failed "unpacking the Qt source"
     fi
-    if declare -F qt_prepare >/dev/null; then qt_prepare "$prefix"; fi
+    if declare -F qt_prepare >/dev/null; then qt_prepare "$prefix" "$work/src"; fi
 
     qt_step "configuring Qt"
     (cd "$work" && mkdir build && cd build && ../src/configure -prefix "$prefix" -qt-host-path /usr \

@@ -495,6 +495,20 @@ try {
   } finally {
     await plain.close();
   }
+
+  step = 'plain http from another host';
+  // A name that is not this computer's makes the page insecure: no worker
+  // can register, and the program still starts, needing the network.
+  const far = chromium && await launch({ args: [`--host-resolver-rules=MAP simatoplektis.test 127.0.0.1`] });
+  if (far) try {
+    const farPage = await far.newPage();
+    await farPage.goto(`http://simatoplektis.test:${site.port}/`);
+    assert.deepEqual(await farPage.evaluate(() => [isSecureContext, 'serviceWorker' in navigator]), [false, false]);
+    await until('the help window over plain http', async () => (await drawn(farPage, analyst))?.width === helpBox.width, 60);
+    console.log('ok: over plain http from another host, no worker, and the program starts');
+  } finally {
+    await far.close();
+  }
 } catch (error) {
   console.error(`FAIL while ${step}: ${error.message}`);
   process.exitCode = 1;

@@ -13,6 +13,8 @@
 #include <gif_lib.h>
 
 #include <array>
+#include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -33,6 +35,7 @@ class TestArt : public QObject {
 private slots:
     void icon();
     void helpPicture();
+    void pageIcons();
     void drawartRedrawsTheShippedFiles();
 };
 
@@ -165,6 +168,40 @@ void TestArt::helpPicture()
             QCOMPARE(at(x, y), 1);
 }
 
+// The icons a home screen takes for the page: the black lily on an opaque grey tile, large and
+// whole; the maskable one's lily inside the middle 80 % circle that every launcher's shape keeps.
+void TestArt::pageIcons()
+{
+    const QRgb tile = qRgb(0xc0, 0xc0, 0xc0);
+    for (const auto& [name, size, maskable] :
+         {std::tuple{"icon-192.png", 192, false}, std::tuple{"icon-512.png", 512, false},
+          std::tuple{"icon-maskable-512.png", 512, true}}) {
+        const QImage icon = QImage::fromData(readArt(QLatin1String(name)), "PNG");
+        QCOMPARE(icon.size(), QSize(size, size));
+        QRect lily;  // the box of the black pixels
+        int black = 0, elsewhere = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const QRgb c = icon.pixel(x, y);
+                const qreal dx = x + 0.5 - size / 2.0, dy = y + 0.5 - size / 2.0;
+                const bool inCircle = std::hypot(dx, dy) <= 0.4 * size;
+                if (c == qRgb(0, 0, 0)) {
+                    ++black;
+                    lily |= QRect(x, y, 1, 1);
+                }
+                // A launcher may cut a maskable icon anywhere outside the circle: only tile there.
+                if (maskable && !inCircle && c != tile)
+                    ++elsewhere;
+            }
+        QVERIFY2(elsewhere == 0, name);
+        QCOMPARE(qAlpha(icon.pixel(0, 0)), maskable ? 255 : 0);  // a plain icon's corners are rounded
+        QVERIFY2(QRect(size / 20, size / 20, size * 9 / 10, size * 9 / 10).contains(lily), name);
+        QCOMPARE(icon.pixel(size / 2, size / 10), tile);  // above the petal's tip
+        QVERIFY2(black > size * size / 8, name);
+        QVERIFY2(qAbs(lily.center().x() - size / 2) <= 2 && lily.width() > size / 2, name);
+    }
+}
+
 void TestArt::drawartRedrawsTheShippedFiles()
 {
     QTemporaryDir out;
@@ -175,7 +212,8 @@ void TestArt::drawartRedrawsTheShippedFiles()
     QCOMPARE(drawart.exitStatus(), QProcess::NormalExit);
     QCOMPARE(drawart.exitCode(), 0);
 
-    for (const char* name : {"icon.ico", "icon-32.png", "icon.svg", "help.gif", "program.ico"}) {
+    for (const char* name : {"icon.ico", "icon-32.png", "icon.svg", "help.gif", "program.ico", "icon-192.png",
+                             "icon-512.png", "icon-maskable-512.png"}) {
         QFile fresh(out.filePath(QLatin1String(name)));
         QVERIFY2(fresh.open(QIODevice::ReadOnly), name);
         const QByteArray shipped = readArt(QLatin1String(name));

@@ -3,7 +3,8 @@
 //     drawart OUTPUT_DIR
 //
 // writes icon.ico, icon-32.png, icon.svg, help.gif and program.ico, the program file's icon: the
-// designed image and the same lily drawn anew at 48, 64 and 256 pixels.  Nothing depends on the clock, the screen
+// designed image and the same lily drawn anew at 48, 64 and 256 pixels; and the page's icons for a
+// home screen, icon-192.png, icon-512.png and icon-maskable-512.png.  Nothing depends on the clock, the screen
 // or the installed fonts' matching rules (the lettering is read straight from the DejaVu file),
 // so a second run gives the same bytes and the shipped files can be checked against a fresh run.
 
@@ -20,6 +21,7 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -243,6 +245,56 @@ QByteArray svgFile()
                           "</svg>\n")
         .arg(lilySvgPathData())
         .toUtf8();
+}
+
+// --- The page's icons ----------------------------------------------------------------------------
+//
+// What a phone or a desktop shows for the page once it is installed.  A launcher may be dark or
+// light, so the black lily stands on a filled tile in the grey of the page's card, never on
+// transparency.
+
+constexpr QRgb tileGrey = qRgb(0xc0, 0xc0, 0xc0);
+
+// How far the outline reaches from the middle of its bounding box, in the outline's own units:
+// the petals' tips, not the box's corners, are what must stay inside a launcher's circle.
+qreal lilyReach()
+{
+    const QPainterPath path = lilyPath();
+    const QPointF middle = path.boundingRect().center();
+    qreal reach = 0;
+    for (int i = 0; i <= 2000; ++i) {
+        const QPointF d = path.pointAtPercent(i / 2000.0) - middle;
+        reach = std::max(reach, std::hypot(d.x(), d.y()));
+    }
+    return reach;
+}
+
+// The lily centred on a `size` tile.  A plain icon is a rounded tile with the lily filling most
+// of it.  A maskable one is cut by the launcher to any shape that holds the middle circle of 80 %
+// of its width, so its tile runs to the edges and the whole lily lies inside a circle of 72 %,
+// keeping a margin from the cut.
+QImage pageIcon(int size, bool maskable)
+{
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (maskable) {
+        icon.fill(tileGrey);
+    } else {
+        QPainterPath tile;
+        tile.addRoundedRect(QRectF(0, 0, size, size), 0.18 * size, 0.18 * size);
+        p.fillPath(tile, QColor(tileGrey));
+    }
+    const QPainterPath lily = lilyPath();
+    const QRectF box = lily.boundingRect();
+    const qreal scale = maskable ? 0.36 * size / lilyReach() : 0.78 * size / std::max(box.width(), box.height());
+    QTransform place;
+    place.translate(size / 2.0, size / 2.0);
+    place.scale(scale, scale);
+    place.translate(-box.center().x(), -box.center().y());
+    p.fillPath(place.map(lily), Qt::black);
+    return icon;
 }
 
 // --- The help picture ----------------------------------------------------------------------------
@@ -582,7 +634,10 @@ int main(int argc, char* argv[])
                      icoFile({designedIcoImage(icon), alphaIcoImage(48), alphaIcoImage(64), pngIcoImage(256)}))
         && icon.save(out.filePath(QStringLiteral("icon-32.png")), "PNG")
         && writeFile(out.filePath(QStringLiteral("icon.svg")), svgFile())
-        && writeFile(out.filePath(QStringLiteral("help.gif")), gifFile(helpPicture(mottoFont, scrollFont)));
+        && writeFile(out.filePath(QStringLiteral("help.gif")), gifFile(helpPicture(mottoFont, scrollFont)))
+        && pageIcon(192, false).save(out.filePath(QStringLiteral("icon-192.png")), "PNG")
+        && pageIcon(512, false).save(out.filePath(QStringLiteral("icon-512.png")), "PNG")
+        && pageIcon(512, true).save(out.filePath(QStringLiteral("icon-maskable-512.png")), "PNG");
     if (!ok) {
         std::fprintf(stderr, "drawart: cannot write into %s\n", qPrintable(out.path()));
         return 1;

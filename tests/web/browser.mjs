@@ -3,13 +3,14 @@
 // on an X display, keys clicked at the places the layout draws them, boxes
 // answered from the keyboard, Greek typed on a Greek layout through the X
 // server, the message read back through the clipboard, the program ended,
-// and the browser's storage for the page found empty.
+// and the browser's storage for the page found to hold the program's files
+// and nothing else; then the page with no network, and a new build.
 // Usage: node browser.mjs chromium|firefox PAGE-FOLDER [SHOTS-FOLDER]
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdir, mkdtemp, writeFile } from 'node:fs/promises';
+import { mkdir, mkdtemp, readFile, readdir, symlink, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
-import { dirname, join } from 'node:path';
+import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { drawn, launch, serve, until } from './page.mjs';
 
@@ -24,7 +25,7 @@ const at = {
   betaCode: [108, 72], customTopCode: [548, 72], clear: [516, 256], message: [400, 500],
 };
 
-const site = await serve(folder);
+let site = await serve(folder);
 const browser = await launch({ engine, window: true });
 let step = 'starting';
 try {
@@ -153,6 +154,23 @@ try {
   frameOf(helpBox, help);
   await shot('help');
   console.log('ok: the help window first, centred, at its own size');
+
+  step = 'the service worker';
+  // Registered once the program runs; ready when it has kept its files.
+  const workerReady = () => page.evaluate(() => Promise.race([
+    navigator.serviceWorker.ready.then(() => 'ready'),
+    new Promise((resolve) => setTimeout(() => resolve('not ready in 60 s'), 60000))]));
+  assert.equal(await workerReady(), 'ready');
+  if (chromium) {
+    // What Chromium asks of a page before it offers to install it.
+    const cdp = await page.createCDPSession();
+    assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+    const { errors } = await cdp.send('Page.getAppManifest');
+    assert.deepEqual(errors, []);
+    console.log('ok: the worker ready, and Chromium finds the page installable');
+  } else {
+    console.log('ok: the worker ready');
+  }
 
   step = 'OK';
   await page.mouse.click(helpBox.x + helpBox.width / 2, helpBox.y + caption / 2);  // its caption: focus, no more
@@ -397,22 +415,31 @@ try {
   console.log('ok: ended, and the page says so');
 
   step = 'the browser\'s storage';
+  // The worker's one cache holds the program's files, nothing of what was
+  // written or loaded in it; nothing else is stored.
   assert.deepEqual(await browser.cookies(), []);
-  const stored = await page.evaluate(async () => ({
+  const storage = () => page.evaluate(async () => ({
     local: localStorage.length,
     session: sessionStorage.length,
     databases: (await indexedDB.databases()).length,
-    caches: (await caches.keys()).length,
+    caches: await Promise.all((await caches.keys()).map(async (name) =>
+      [name, (await (await caches.open(name)).keys()).map((r) => new URL(r.url).pathname).sort()])),
     workers: (await navigator.serviceWorker.getRegistrations()).length,
   }));
-  assert.deepEqual(stored, { local: 0, session: 0, databases: 0, caches: 0, workers: 0 });
+  const stored = await storage();
+  const programFiles = ['/DejaVuSans-LICENSE.txt', '/LiberationSans-LICENSE.txt', '/icon-192.png', '/icon-32.png', '/icon-512.png',
+    '/icon-maskable-512.png', '/icon.svg', '/index.html', '/manifest.webmanifest', '/qtloader.js', '/simatoplektis.js', '/simatoplektis.wasm'];
+  const firstCache = stored.caches[0]?.[0];
+  assert.match(firstCache ?? '(none)', /^simatoplektis-[0-9a-f]{16}$/);
+  assert.deepEqual(stored, { local: 0, session: 0, databases: 0, caches: [[firstCache, programFiles]], workers: 1 });
   // Firefox counts the bytes of the very checks above: Chromium alone tells.
   if (chromium) {
     const cdp = await page.createCDPSession();
-    const { usage } = await cdp.send('Storage.getUsageAndQuota', { origin: site.origin });
-    assert.equal(usage, 0, `the page stored ${usage} bytes`);
+    const { usageBreakdown } = await cdp.send('Storage.getUsageAndQuota', { origin: site.origin });
+    const other = usageBreakdown.filter((u) => u.usage > 0 && !['cache_storage', 'service_workers'].includes(u.storageType));
+    assert.deepEqual(other, [], 'the page stored something besides its worker and its files');
   }
-  console.log('ok: nothing stored');
+  console.log('ok: nothing stored but the program\'s own files');
 
   // Started again and ended at the help window's close box, five times: a
   // new page each time, which a screenshot never races, and no question
@@ -439,6 +466,68 @@ try {
   }
   console.log('ok: started again and ended at the help window\'s close box, five times');
 
+  // From the help window to a key's code, and ended: the program whole.
+  const startAndPress = async (what) => {
+    const box = await until(`the help window ${what}`, async () => {
+      const b = await drawn(page, analyst);
+      return b && b.width === helpBox.width && b.height === helpBox.height ? b : null;
+    }, 60);
+    await page.mouse.click(box.x + box.width / 2, box.y + caption / 2);
+    await press('Enter');
+    await until('the keyboard window', async () => (await drawn(page, analyst))?.width > help.width + 20);
+    await click(main, at.alpha);
+    await expect(' . - /');
+    await press('Escape');
+    await press('Enter');
+    await until('the page to say the program has ended', () =>
+      page.$eval('#notice', (n) => !n.hidden && n.textContent.includes('Το πρόγραμμα τερματίστηκε.')));
+  };
+
+  step = 'with no network';
+  // Chromium cuts the page off. Firefox's driver may not: its server stops
+  // too, so that nothing comes but from the worker.
+  let offline = 'the network off';
+  if (!chromium) {
+    offline = await page.setOfflineMode(true).then(() => 'the network off and the server stopped', () => 'the server stopped');
+    await site.close();
+  } else {
+    await page.setOfflineMode(true);
+  }
+  await page.reload();
+  await startAndPress('with ' + offline);
+  await shot('offline-ended');
+  await page.click('#again');
+  await startAndPress('started again with ' + offline);
+  console.log(`ok: reloaded and started again with ${offline}, a key pressed each time`);
+
+  step = 'a new build';
+  // The same origin serves a changed build: a page that says so, and a
+  // worker with a cache of another name. The next visit keeps running the
+  // old build, installs the new one and deletes the old cache; the visit
+  // after it is the new build.
+  const changed = await mkdtemp(join(tmpdir(), 'simatoplektis-changed-'));
+  for (const name of await readdir(folder))
+    if (!/^(index\.html|sw\.js)(\.br|\.gz)?$/.test(name))
+      await symlink(resolve(folder, name), join(changed, name));
+  const newCache = 'simatoplektis-' + [...firstCache.slice(-16)].reverse().join('');
+  await writeFile(join(changed, 'sw.js'), (await readFile(join(folder, 'sw.js'), 'utf8')).replace(firstCache, newCache));
+  await writeFile(join(changed, 'index.html'),
+    (await readFile(join(folder, 'index.html'), 'utf8')).replace('<head>', '<head>\n<meta name="build" content="changed">'));
+  const { port } = site;
+  await site.close();
+  site = await serve(changed, { port });
+  if (offline.startsWith('the network off')) await page.setOfflineMode(false);
+  await page.reload();
+  await until('the new build to replace the old one', async () => {
+    const { caches } = await storage();
+    return caches.length === 1 && caches[0][0] === newCache && caches[0][1].join() === programFiles.join();
+  }, 60);
+  await startAndPress('of the old build');
+  await page.click('#again');
+  await startAndPress('of the new build');
+  assert.equal(await page.$eval('meta[name=build]', (m) => m.content), 'changed');
+  console.log('ok: a new build replaced the old one, cache and all');
+
   step = 'a browser without WebGL';
   const plain = chromium && await launch({ args: ['--disable-3d-apis'] });
   if (plain) try {
@@ -449,6 +538,20 @@ try {
   } finally {
     await plain.close();
   }
+
+  step = 'plain http from another host';
+  // A name that is not this computer's makes the page insecure: no worker
+  // can register, and the program still starts, needing the network.
+  const far = chromium && await launch({ args: [`--host-resolver-rules=MAP simatoplektis.test 127.0.0.1`] });
+  if (far) try {
+    const farPage = await far.newPage();
+    await farPage.goto(`http://simatoplektis.test:${site.port}/`);
+    assert.deepEqual(await farPage.evaluate(() => [isSecureContext, 'serviceWorker' in navigator]), [false, false]);
+    await until('the help window over plain http', async () => (await drawn(farPage, analyst))?.width === helpBox.width, 60);
+    console.log('ok: over plain http from another host, no worker, and the program starts');
+  } finally {
+    await far.close();
+  }
 } catch (error) {
   console.error(`FAIL while ${step}: ${error.message}`);
   process.exitCode = 1;
@@ -456,5 +559,5 @@ try {
     await (await browser.pages())[0]?.screenshot({ path: `${shots}/failure.png` }).catch(() => {});
 } finally {
   await browser.close();
-  site.close();
+  await site.close();
 }

@@ -1,38 +1,34 @@
 // What the browser tests and the start-up benchmark share: a folder served
 // on 127.0.0.1 as a static host would, Debian's Chromium driven headless,
 // and the program's windows found where the page draws them.
-import http from 'node:http';
-import { readFile } from 'node:fs/promises';
-import path from 'node:path';
+import { spawn } from 'node:child_process';
+import { once } from 'node:events';
+import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
-const types = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.svg': 'image/svg+xml',
-  '.png': 'image/png',
-  '.txt': 'text/plain; charset=utf-8',
-};
-
-// Serves `folder` and nothing outside it; resolves to the origin.
-export async function serve(folder) {
-  const root = path.resolve(folder);
-  const server = http.createServer(async (request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://host').pathname);
-    const file = path.join(root, name.endsWith('/') ? `${name}index.html` : name);
-    try {
-      if (!file.startsWith(root + path.sep)) throw new Error('outside');
-      const body = await readFile(file);
-      response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
-      response.end(body);
-    } catch {
-      response.writeHead(404);
-      response.end();
-    }
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { origin: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
+// Serves `folder` with scripts/serve, the server the README offers for a
+// trial, so that every test and benchmark gets what a person trying the page
+// gets: the brotli forms of the big files, the content types, the answers
+// that let the service worker see a new build. On `port` when given (the
+// same origin for a changed build); resolves to the origin.
+export async function serve(folder, { port = 0 } = {}) {
+  const script = fileURLToPath(new URL('../../scripts/serve', import.meta.url));
+  const server = spawn('python3', [script, folder, '--port', String(port)], { stdio: ['ignore', 'pipe', 'ignore'] });
+  process.once('exit', () => server.kill());  // a test that fails leaves no server behind
+  const origin = await Promise.race([
+    new Promise((resolve) => server.stdout.once('data', (line) => resolve(String(line).trim().replace(/\/$/, '')))),
+    once(server, 'exit').then(() => { throw new Error(`scripts/serve ${folder} did not start`); }),
+    new Promise((_, reject) => setTimeout(() => reject(new Error('scripts/serve gave no address in 10 s')), 10000)),
+  ]);
+  return {
+    origin,
+    port: Number(new URL(origin).port),
+    close: async () => {
+      if (server.exitCode !== null || server.signalCode !== null) return;  // closed already
+      server.kill();
+      await Promise.race([once(server, 'exit'), new Promise((resolve) => setTimeout(resolve, 5000))]);
+    },
+  };
 }
 
 // Debian's Chromium, headless unless `window` is set, or Debian's Firefox

@@ -11,10 +11,12 @@
 file(SIZE "${DIR}/${PROGRAM}.wasm" WASM_BYTES)
 configure_file("${WEB}/index.html.in" "${DIR}/index.html" @ONLY)
 
+# A home screen's icons are not among them: the browser fetches those itself
+# when the page is installed, and keeps them, so no first visit pays for them.
 set(hashes "")
 set(FILES "")
 foreach(name index.html qtloader.js ${PROGRAM}.js ${PROGRAM}.wasm manifest.webmanifest icon.svg icon-32.png
-        icon-192.png icon-512.png icon-maskable-512.png LiberationSans-LICENSE.txt DejaVuSans-LICENSE.txt)
+        LiberationSans-LICENSE.txt DejaVuSans-LICENSE.txt)
     if(EXISTS "${DIR}/${name}")  # a benchmark's page carries no licences
         file(SHA256 "${DIR}/${name}" hash)
         string(APPEND hashes "${hash} ${name}\n")
@@ -28,8 +30,12 @@ configure_file("${WEB}/sw.js.in" "${DIR}/sw.js" @ONLY)
 
 # Written anew, or removed when the tool is missing: a server that found a
 # stale .br beside a new .wasm would send the old program.
-foreach(name index.html qtloader.js ${PROGRAM}.js ${PROGRAM}.wasm sw.js)
+foreach(name index.html qtloader.js ${PROGRAM}.js ${PROGRAM}.wasm sw.js manifest.webmanifest icon.svg
+        LiberationSans-LICENSE.txt DejaVuSans-LICENSE.txt)
     file(REMOVE "${DIR}/${name}.br" "${DIR}/${name}.gz")
+    if(NOT EXISTS "${DIR}/${name}")
+        continue()
+    endif()
     if(BROTLI)
         execute_process(COMMAND "${BROTLI}" --best --lgwin=24 --keep --force "${DIR}/${name}" COMMAND_ERROR_IS_FATAL ANY)
     endif()

@@ -158,7 +158,10 @@ int Box::exec()
     dialog.resize(std::clamp(560, least.width(), std::max(least.width(), room.width())), least.height());
     // Centred on the window it came from, as Qt places it, but never past
     // the work area's edges: a low box over a low window would be.
-    QTimer::singleShot(0, &dialog, [this] {
+    auto* place = new QTimer(&dialog);  // once the box is on show
+    place->setSingleShot(true);
+    place->start(0);
+    QObject::connect(place, &QTimer::timeout, &dialog, [this] {
         const QRect work = dialog.screen()->availableGeometry();
         const QRect frame = dialog.frameGeometry();
         const QPoint shift(std::max(0, work.left() - frame.left()) + std::min(0, work.right() - frame.right()),

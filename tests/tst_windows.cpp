@@ -5,6 +5,7 @@
 #include "model/codebook.h"
 #include "scriptedprompts.h"
 #include "ui/greek.h"
+#include "ui/heldfinger.h"
 #include "ui/helpwindow.h"
 #include "ui/lightwindow.h"
 #include "ui/mainwindow.h"
@@ -89,13 +90,14 @@ QStringList contextMenuOf(QWidget* field)
     return entries;
 }
 
-// A finger pressed on the multi-line field, moved by `drift`, and held
-// there for most of a second; the entries of the menu it opened.
-QStringList heldMenuOf(QPlainTextEdit* field, QPoint drift)
+// A finger pressed on a field (a multi-line one's viewport), moved by
+// `drift`, and held there for most of a second; the entries of the menu it
+// opened.
+QStringList heldMenuOf(QWidget* field, QPoint drift)
 {
     static QPointingDevice* const finger = QTest::createTouchDevice();
     QWidget* window = field->window();
-    const QPoint at = field->viewport()->mapTo(window, QPoint(20, 10));
+    const QPoint at = field->mapTo(window, QPoint(20, 10));
     QStringList entries;
     menuEntries(800, entries);
     QTest::touchEvent(window, finger).press(0, at);
@@ -140,7 +142,11 @@ class WindowsTest : public QObject {
     std::unique_ptr<ui::MainWindow> w;
 
 private slots:
-    void initTestCase() { ui::installGreek(); }
+    void initTestCase()
+    {
+        ui::installGreek();
+        ui::openMenusOnHold();
+    }
 
     void init()
     {
@@ -337,9 +343,13 @@ private slots:
         // held still does nothing of the kind.
         w->Text3->setPlainText(u"ab"_s);
         w->Text3->selectAll();
-        QCOMPARE(heldMenuOf(w->Text3, QPoint(2, 1)), greek + wholeTexts);
+        QCOMPARE(heldMenuOf(w->Text3->viewport(), QPoint(2, 1)), greek + wholeTexts);
         QCOMPARE(w->Text3->textCursor().selectedText(), u"ab"_s);
-        QCOMPARE(heldMenuOf(w->Text3, QPoint(40, 0)), QStringList());
+        QCOMPARE(heldMenuOf(w->Text3->viewport(), QPoint(40, 0)), QStringList());
+        // So does a code field, its selection kept as well.
+        w->Text1[0]->setSelection(1, 2);
+        QCOMPARE(heldMenuOf(w->Text1[0], QPoint(1, 2)), greek);
+        QCOMPARE(w->Text1[0]->selectedText(), w->Text1[0]->text().mid(1, 2));
         QStringList entries;
         menuEntries(800, entries);
         QTest::mousePress(w->Text3->viewport(), Qt::LeftButton, {}, QPoint(20, 10));

@@ -1,5 +1,6 @@
 #include "app.h"
 
+#include "heldfinger.h"
 #include "keyboard/keybutton.h"
 #include "mainwindow.h"
 #include "page.h"
@@ -30,6 +31,7 @@ App::App(keyboard::Prompts& prompts) : pluginFolders_(setPluginFoldersAside()), 
 {
     QObject::connect(help_.Command1, &QPushButton::clicked, &help_, [this] { Form2_Command1_Click(); });
     help_.installEventFilter(this);
+    openMenusOnHold();
     page::followFocus();
     page::menusWithoutWaits();
     page::pasteFromPage();

@@ -126,6 +126,24 @@ try {
     await choose(menuRow.copy);
     assert.equal(await page.evaluate(() => navigator.clipboard.readText()), `${received} . - /`);
     console.log('ok: a message pasted from the menu on a tablet');
+
+    // A finger held on a code field opens its menu too: a code pasted there.
+    await page.evaluate(() => navigator.clipboard.writeText('7'));
+    const [cx, cy] = at(108, 32);  // Α's code
+    await page.touchscreen.touchStart(cx, cy);
+    await pause(800);
+    await page.touchscreen.touchEnd();
+    await pause();
+    await page.touchscreen.tap(cx + 60, cy + menuRow.paste);
+    await pause();
+    await page.touchscreen.tap(...at(40, 32));  // Α writes it
+    await pause();
+    await hold();
+    await choose(menuRow.selectAll);
+    await hold();
+    await choose(menuRow.copy);
+    assert.match(await page.evaluate(() => navigator.clipboard.readText()), /7/);
+    console.log('ok: a code field\'s menu by a held finger, and a paste from it');
     await page.close();
   }
 

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -130,6 +131,19 @@ private:
     QPoint waitingAt_;
 };
 
+// A field's menu's Paste: a multi-line field's names it, a single-line
+// field's (in Qt 6.4) is known by its shortcut alone.
+QAction* pasteOf(const QMenu& menu)
+{
+    if (auto* paste = menu.findChild<QAction*>(u"edit-paste"_s))
+        return paste;
+    const QString keys = u'\t' + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    for (QAction* action : menu.actions())
+        if (action->text().endsWith(keys))
+            return action;
+    return nullptr;
+}
+
 // The Paste of a field's menu, made to paste what the page's clipboard
 // holds once the page has read it: until then it waits, disabled.
 class PasteFromPage : public QObject {
@@ -141,7 +155,7 @@ public:
         auto* menu = qobject_cast<QMenu*>(watched);
         if (event->type() != QEvent::Show || !menu)
             return false;
-        QAction* paste = menu->findChild<QAction*>(u"edit-paste"_s);
+        QAction* paste = pasteOf(*menu);
         QWidget* field = menu->parentWidget();
         const auto* line = qobject_cast<QLineEdit*>(field);
         const auto* text = qobject_cast<QPlainTextEdit*>(field);

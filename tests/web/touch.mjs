@@ -66,16 +66,24 @@ try {
     await page.touchscreen.tap(...at(40, 32));  // Α
     await page.touchscreen.tap(...at(40, 72));  // Β
     await pause();
-    const [mx, my] = at(200, 500);
-    const hold = async () => {
-      await page.touchscreen.touchStart(mx, my);
+    const [mx, my] = at(200, 500);  // on the message
+    const hold = async (x = mx, y = my) => {
+      await page.touchscreen.touchStart(x, y);
       await pause(800);
       await page.touchscreen.touchEnd();
       await pause();
     };
-    const choose = async (row) => {
-      await page.touchscreen.tap(mx + 60, my + row);
+    const choose = async (row, x = mx, y = my) => {
+      await page.touchscreen.tap(x + 60, y + row);
       await pause();
+    };
+    // The whole message, copied through its menu.
+    const copied = async () => {
+      await hold();
+      await choose(menuRow.selectAll);
+      await hold();
+      await choose(menuRow.copy);
+      return page.evaluate(() => navigator.clipboard.readText());
     };
     await page.evaluate(() => navigator.clipboard.writeText('(nothing copied)'));
     await hold();
@@ -101,12 +109,7 @@ try {
     await page.touchscreen.tap(mx, my);
     await page.keyboard.sendCharacter('ώρα');
     await shot(page, 'tablet-typed');
-    await hold();
-    await choose(menuRow.selectAll);
-    await hold();
-    await choose(menuRow.copy);
-    assert.equal(await page.evaluate(() => navigator.clipboard.readText()),
-      ' . - / - . . . / - . - / . - / . - . . / . . . . /ώρα');
+    assert.equal(await copied(), ' . - / - . . . / - . - / . - / . - . . / . . . . /ώρα');
     console.log('ok: text sent without keys reaches the write box and the message');
 
     // A message received elsewhere, pasted from the menu, where a tablet
@@ -120,29 +123,17 @@ try {
     await choose(menuRow.paste);
     await page.touchscreen.tap(...at(40, 32));  // Α after it
     await pause();
-    await hold();
-    await choose(menuRow.selectAll);
-    await hold();
-    await choose(menuRow.copy);
-    assert.equal(await page.evaluate(() => navigator.clipboard.readText()), `${received} . - /`);
+    assert.equal(await copied(), `${received} . - /`);
     console.log('ok: a message pasted from the menu on a tablet');
 
     // A finger held on a code field opens its menu too: a code pasted there.
     await page.evaluate(() => navigator.clipboard.writeText('7'));
-    const [cx, cy] = at(108, 32);  // Α's code
-    await page.touchscreen.touchStart(cx, cy);
-    await pause(800);
-    await page.touchscreen.touchEnd();
-    await pause();
-    await page.touchscreen.tap(cx + 60, cy + menuRow.paste);
-    await pause();
+    const code = at(108, 32);  // Α's
+    await hold(...code);
+    await choose(menuRow.paste, ...code);
     await page.touchscreen.tap(...at(40, 32));  // Α writes it
     await pause();
-    await hold();
-    await choose(menuRow.selectAll);
-    await hold();
-    await choose(menuRow.copy);
-    assert.match(await page.evaluate(() => navigator.clipboard.readText()), /7/);
+    assert.match(await copied(), /7/);
     console.log('ok: a code field\'s menu by a held finger, and a paste from it');
     await page.close();
   }

@@ -47,6 +47,19 @@ QLabel* Box::addLabel(const QString& text, QVBoxLayout* into)
     return label;
 }
 
+namespace {
+
+// The room a box has on `screen`, between the work area's edges, its frame
+// and title bar left out.
+QSize roomFor(const QWidget& box, const QScreen& screen)
+{
+    const int frame = box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    return screen.availableGeometry().size()
+        - QSize(2 * frame, box.style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * frame);
+}
+
+}  // namespace
+
 void say(QLabel* label, const QString& text)
 {
     label->setText(text);
@@ -61,10 +74,8 @@ void say(QLabel* label, const QString& text)
     int needed = box->minimumSizeHint().height();
     if (box->layout()->hasHeightForWidth())
         needed = std::max(needed, box->layout()->totalHeightForWidth(box->width()));
-    const int room = box->screen()->availableGeometry().height() - box->style()->pixelMetric(QStyle::PM_TitleBarHeight)
-        - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
     if (box->height() < needed)
-        box->resize(box->width(), std::min(needed, room));
+        box->resize(box->width(), std::min(needed, roomFor(*box, *box->screen()).height()));
 }
 
 int heightForLines(const QPlainTextEdit& field, int lines)
@@ -99,11 +110,8 @@ int Box::exec()
     QLabel* hint = addLabel(u"Ctrl+Enter: "_s + okText);
     hint->setAlignment(Qt::AlignRight);
 
-    // The room on the screen, between the work area's edges, frame and all.
     const QScreen* screen = dialog.parentWidget() ? dialog.parentWidget()->screen() : QApplication::primaryScreen();
-    const int frame = dialog.style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    const QSize room = screen->availableGeometry().size()
-        - QSize(2 * frame, dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * frame);
+    const QSize room = roomFor(dialog, *screen);
     const auto needed = [&] {
         layout->invalidate();
         layout->activate();  // the columns' and pages' layouts too, not only the box's

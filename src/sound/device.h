@@ -15,10 +15,6 @@ class Source {
 public:
     // Fills `out`: the samples to play next, silence where there are none.
     virtual void render(std::span<qint16> out) = 0;
-    // True when all it gave has been heard, once the device has played
-    // `heard` samples of it: a device may then stop asking.
-    virtual bool idle(qint64 heard) const = 0;
-
     virtual ~Source() = default;
 };
 

@@ -27,12 +27,11 @@ namespace sound {
 
 namespace {
 
-// A tenth of a second held by the sound server: more than any stall of the
+// A tenth of a second asked of the sound server: more than any stall of the
 // sound thread on a busy machine, and little enough that a play starts at
 // once and a stop is heard soon.
 constexpr qsizetype bufferSamples = model::sampleRate / 10;
-constexpr qsizetype idleSamples = model::sampleRate / 25;  // what it holds when idle
-constexpr int roundMs = 10;                                // how often the thread tops the buffer up
+constexpr int roundMs = 10;  // how often the thread tops the buffer up
 
 class QtDevice final : public Device {
 public:
@@ -101,7 +100,7 @@ public:
 
 private:
     // On the sound thread: what the speaker has played, and the buffer
-    // topped up while the source has anything left to be heard.
+    // topped up.
     void feed()
     {
         if (!sink_)
@@ -112,11 +111,13 @@ private:
             heard_ = heard;
             since_.start();
         }
-        // While nothing is left to hear the server still gets silence, so it
-        // never runs dry: a stream that ran dry waits for a whole buffer to
-        // start again, and its clock runs ahead of the speaker for a while.
-        // But it gets little of it, so that a play soon comes through.
-        const qsizetype room = sink_->bytesFree() / 2 - (source_.idle(heard) ? bufferSamples - idleSamples : 0);
+        // The buffer is kept full, of silence while nothing plays: a stream
+        // that runs dry stops until the server holds most of a buffer again,
+        // and meanwhile Qt's clock runs on, so a play that starts it again
+        // is shown up to the server's latency ahead of the speaker (a light
+        // that flashes before its tone). The server may grant less than was
+        // asked; bytesFree() counts against what it granted.
+        const qsizetype room = sink_->bytesFree() / 2;
         if (room <= 0)
             return;
         samples_.resize(std::size_t(room));

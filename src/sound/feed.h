@@ -24,7 +24,9 @@ public:
     qint64 played(qint64 heard) const;
 
     void render(std::span<qint16> out) override;
-    bool idle(qint64 heard) const override;
+    // True when all it gave has been heard, once the device has played
+    // `heard` samples of it: what played has ended, and may be closed.
+    bool idle(qint64 heard) const;
 
 private:
     mutable std::mutex mutex_;

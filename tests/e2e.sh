@@ -380,15 +380,20 @@ if [ -n "${E2E_SOUND:-}" ]; then
         kill $recorder
         got=$("$pulse/hear" "$scratch/heard.raw")
         # Under Wine a tone early in a play may still break (its PulseAudio
-        # driver's, whatever the program feeds it): there the second word
-        # must be heard whole, and the plays heard whole are counted.
+        # driver's, whatever the program feeds it, most of all in a process's
+        # first play): there the second word must be heard whole, and the
+        # plays heard whole are counted. A break is a cut, so it clicks: the
+        # edges the program ramps are judged in the plays heard whole.
         if [ "${E2E_WRAPPER:-}" = wine ]; then
             grep -qx "morse: .* / ${heard#* / }" <<<"$got" || fail "heard at $1/$2 words a minute: $got"
-            ! grep -qxF "morse: $heard" <<<"$got" || whole=$((whole + 1))
+            if grep -qxF "morse: $heard" <<<"$got"; then
+                whole=$((whole + 1))
+                grep -qx 'clicks: 0 .*' <<<"$got" || fail "a click at $1/$2 words a minute: $got"
+            fi
         else
             grep -qxF "morse: $heard" <<<"$got" || fail "heard at $1/$2 words a minute: $got"
+            grep -qx 'clicks: 0 .*' <<<"$got" || fail "a click at $1/$2 words a minute: $got"
         fi
-        grep -qx 'clicks: 0 .*' <<<"$got" || fail "a click at $1/$2 words a minute: $got"
         awk -v want="$((1200 / $1))" '/^dot_ms:/ { d = $2 / want - 1; exit !(d < 0.02 && d > -0.02) }' <<<"$got" \
             || fail "a dot at $1 words a minute is not 1200/$1 ms: $got"
         awk '/^pitch_hz:/ { d = $2 / 700 - 1; exit !(d < 0.02 && d > -0.02) }' <<<"$got" \
@@ -406,6 +411,7 @@ if [ -n "${E2E_SOUND:-}" ]; then
     if [ "${E2E_WRAPPER:-}" = wine ]; then
         listen 15 15 10
         listen 25 25 6
+        ((whole >= 3)) || fail "under Wine, only $whole plays of 5 heard whole from their first tone"
         echo "ok: under Wine, $whole plays of 5 heard whole from their first tone"
     fi
     # A message of eight words, the clue among them, played beside four busy

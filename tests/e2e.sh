@@ -351,6 +351,26 @@ gone '^ΚΩΔΙΚΕΣ$' || fail "the codes box stayed open"
 click "$main" $alpha
 expect '11 54  . - /'
 
+# A table typed by hand between sentences: they are text whatever their
+# first word, and codes that start with a dash load whole. Prose alone is no
+# table: the box says so and stays open. Then Morse again.
+printf 'Ο κώδικας της νύχτας\nΤ -\nΜ --\nΟ ---\nΗ ομάδα των Αετών θα το βρει.\n' | xclip -selection clipboard -i
+keys "$main" ctrl+k
+box=$(window '^ΚΩΔΙΚΕΣ$')
+keys "$box" End Tab ctrl+a ctrl+v ctrl+Return
+gone '^ΚΩΔΙΚΕΣ$' || fail "the table between sentences did not load"
+write_text 'ΤΜΟΗ'
+expect '------ . . . . /'
+printf 'Ο αρχηγός σας περιμένει.' | xclip -selection clipboard -i
+keys "$main" ctrl+k
+box=$(window '^ΚΩΔΙΚΕΣ$')
+keys "$box" End Tab ctrl+a ctrl+v ctrl+Return
+! gone '^ΚΩΔΙΚΕΣ$' || fail "a paste of prose loaded as a table"
+shot codes-box-prose
+keys "$box" shift+Tab Home ctrl+Return
+gone '^ΚΩΔΙΚΕΣ$' || fail "Morse did not load again"
+echo "ok: a table between sentences loaded, prose refused"
+
 # The message heard: played through the sound server, recorded from its
 # speaker, and written down again by ear (tests/hear).
 if [ -n "${E2E_SOUND:-}" ]; then

@@ -167,6 +167,7 @@ private slots:
         QCOMPARE(read(u" - - . / . / . . / . - //"), u"ΓΕΙΑ |symbols"_s);
         QCOMPARE(read(u" . . .  / - /"), u"ΣΤ|symbols"_s);
         QCOMPARE(read(u"·−  −···"), u"Α Β|symbols"_s);
+        QCOMPARE(read(u".- -...//-.-."), u"ΑΒ Θ|symbols"_s);
         // The forms meet; line breaks and other keys' codes are read as ever,
         // and what is no letter stays unread as it stands.
         QCOMPARE(read(u"... ---\n - . /y .-/..--  .-.-.- ?/ .."), u"ΣΟ\nΝ#Α[..--] .[?] Ι|symbols"_s);

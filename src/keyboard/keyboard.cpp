@@ -179,12 +179,12 @@ void Keyboard::chooseCode()
         return;
     const std::vector<model::Key> after = model::loadCode(*choice, before).keys;
     if (choice->rewriteMessage) {
-        if (const std::optional<QString> again = model::rewriteMessage(message, before, after)) {
+        if (const std::optional<model::Encoding> again = model::rewriteMessage(message, before, after)) {
             // One step, which one Ctrl+Z takes back.
             QTextCursor all(controls_.message->document());
             all.beginEditBlock();
             all.select(QTextCursor::Document);
-            all.insertText(*again);
+            all.insertText(again->codes);
             all.endEditBlock();
         }
     }

@@ -102,6 +102,8 @@ QString brailleSignCode(QStringView folded, qsizetype i)
     return {};
 }
 
+bool isBrailleDigitCell(QStringView code) { return code.size() == 1 && digitCells.contains(code.front()); }
+
 std::vector<Key> brailleSignKeys()
 {
     std::vector<Key> keys;
@@ -162,14 +164,31 @@ Reading readCells(QStringView message, std::span<const Key> withSigns)
             }
         }
     }
+
+    // A closing quote is a closing guillemet and an apostrophe, as Braille
+    // has it; one never follows the other in a Greek text, so they read as
+    // the quote, and a quoted word reads one way.
+    for (std::size_t p = 0; p + 1 < reading.pieces.size(); ++p) {
+        Piece& piece = reading.pieces[p];
+        const Piece& next = reading.pieces[p + 1];
+        if (piece.kind == Piece::Kind::Key && piece.text == u"»"_s && next.kind == Piece::Kind::Key
+            && next.text == u"'"_s && next.at == piece.at + 1) {
+            piece.text = u"\""_s;
+            reading.pieces.erase(reading.pieces.begin() + qsizetype(p) + 1);
+        }
+    }
     return reading;
 }
 
+// The keys and the signs to read by; the closing quote is read as its two
+// cells are, and joined afterwards (see readCells).
 std::vector<Key> withBrailleSigns(std::span<const Key> keys)
 {
     std::vector<Key> withSigns(keys.begin(), keys.end());
-    for (Key& sign : brailleSignKeys())
-        withSigns.push_back(std::move(sign));
+    for (Key& sign : brailleSignKeys()) {
+        if (sign.code != cellsOf(u'"'))
+            withSigns.push_back(std::move(sign));
+    }
     return withSigns;
 }
 

@@ -19,6 +19,9 @@ bool lettersAreBraille(std::span<const Key> keys);
 // The cells for the sign at `i` of a folded text, or a null string.
 QString brailleSignCode(QStringView folded, qsizetype i);
 std::vector<Key> brailleSignKeys();
+// Whether a code is one cell that, right after a number, reads as a digit
+// (α β γ δ ε ι φ χ ω): the Greek table has no letter sign to tell them apart.
+bool isBrailleDigitCell(QStringView code);
 
 // The message read back where the keys hold Braille: runs of digits after
 // the number sign, and a cell that opens at the start of a word and closes

@@ -168,6 +168,7 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
     Encoding result;
     result.codes.reserve(text.size() * 8);  // about a Morse letter's length a character
     QSet<QString> reported;
+    qsizetype numberFrom = -1;  // where the digits before this character start, if it follows some
     const std::size_t count = starts.size() - 1;
     for (std::size_t u = 0; u < count;) {
         const QStringView typed = text.sliced(starts[u], starts[u + 1] - starts[u]);
@@ -187,6 +188,7 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
             }
         }
         if (best) {
+            numberFrom = -1;
             result.codes += *best->code;
             u = bestEnd;
             continue;
@@ -204,6 +206,12 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
             letter = longerLetters.value(here.first(foldedLength).toString());
         if (lookAlike && !result.lookAlikes.contains(typed))
             result.lookAlikes.append(typed.toString());
+        if (letter && numberFrom >= 0 && signs == SignCode::Braille && isBrailleDigitCell(*letter)) {
+            const QString run = text.sliced(numberFrom, starts[u + 1] - numberFrom).toString();
+            if (!result.runTogether.contains(run))
+                result.runTogether.append(run);
+        }
+        numberFrom = first.isDigit() && first.unicode() < 0x80 ? (numberFrom >= 0 ? numberFrom : starts[u]) : -1;
         if (isLineBreak(first))
             result.codes += u'\n';
         else if (first.category() == QChar::Separator_Space && separator)
@@ -220,6 +228,14 @@ Encoding encodeText(QStringView text, std::span<const Key> keys)
         ++u;
     }
     return result;
+}
+
+QString runTogetherNote(const QStringList& runTogether)
+{
+    if (runTogether.isEmpty())
+        return {};
+    return u"Στη Μπράιγ το γράμμα αμέσως μετά από αριθμό διαβάζεται ως ψηφίο του: «"_s + runTogether.join(u"», «"_s)
+        + u"». Ένα κενό ανάμεσά τους τα ξεχωρίζει."_s;
 }
 
 namespace {

@@ -27,7 +27,13 @@ struct Encoding {
     // Latin letters written as the Greek capitals they look like, each once
     // as typed, in order of first appearance: "K" has no key, "Κ" has.
     QStringList lookAlikes;
+    // In Braille, a number and a letter right after it that reads as one of
+    // its digits, as typed ("2χ"), each once, in order of first appearance.
+    QStringList runTogether;
 };
+
+// The line that tells of them, or an empty string when there are none.
+QString runTogetherNote(const QStringList& runTogether);
 
 // What a text stands for on the keyboard: accents, dialytika and case go,
 // so "ά", "Ά" and "α" are all Α, and "ς" upper-cases to Σ.

@@ -180,7 +180,7 @@ LoadedCode loadCode(const CodeChoice& choice, std::span<const Key> keys)
     return loaded;
 }
 
-std::optional<QString> rewriteMessage(QStringView message, std::span<const Key> from, std::span<const Key> to)
+std::optional<Encoding> rewriteMessage(QStringView message, std::span<const Key> from, std::span<const Key> to)
 {
     const Reading reading = readMessage(message, from);
     if (reading.ambiguous || !reading.bySymbols.isEmpty())
@@ -191,10 +191,10 @@ std::optional<QString> rewriteMessage(QStringView message, std::span<const Key> 
             return std::nullopt;
         text += piece.text;
     }
-    const Encoding again = encodeText(text, to);
+    Encoding again = encodeText(text, to);
     if (!again.missing.isEmpty())
         return std::nullopt;
-    return again.codes;
+    return again;
 }
 
 std::optional<CodeChoice> heldCode(std::span<const Key> keys, const CodeChoice& remembered)

@@ -50,7 +50,7 @@ LoadedCode loadCode(const CodeChoice& choice, std::span<const Key> keys);
 // The message written again in other keys: its reading in `from`, written in
 // `to` as a text is written. Nothing when it does not read exactly and in one
 // way, or when the new keys have no key for something in it.
-std::optional<QString> rewriteMessage(QStringView message, std::span<const Key> from, std::span<const Key> to);
+std::optional<Encoding> rewriteMessage(QStringView message, std::span<const Key> from, std::span<const Key> to);
 
 // The built-in code the keys hold exactly (letters and separator), trying
 // the settings in `remembered` first; nothing when they hold none.

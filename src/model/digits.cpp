@@ -25,6 +25,7 @@ public:
 
     Reading read()
     {
+        spaceEndsWord_ = code_ != DigitCode::Phone && lettersJoinedByMarks();
         for (qsizetype i = 0, end = 0; i < message_.size(); i = end) {
             const bool digits = isDigit(message_[i]) || isGap(message_[i]);
             for (end = i; end < message_.size() && (isDigit(message_[end]) || isGap(message_[end])) == digits;)
@@ -38,8 +39,43 @@ public:
     }
 
 private:
+    // Whether the message joins its letters by digit pairs run together or by
+    // marks (commas, full stops, dashes) at least as often as by a single
+    // space: then a single space can only end a word ("7 19-1" is Η ΤΑ,
+    // "2511 3122" ΚΑ ΛΗ), as the keys' own spaced form cannot have it.
+    bool lettersJoinedByMarks() const
+    {
+        qsizetype spaces = 0, marks = 0;
+        for (qsizetype i = 0; i < message_.size();) {
+            if (isDigit(message_[i])) {
+                const qsizetype start = i;
+                while (i < message_.size() && isDigit(message_[i]))
+                    ++i;
+                if (code_ == DigitCode::Polybius && (i - start) % 2 == 0)
+                    marks += (i - start) / 2 - 1;
+                continue;
+            }
+            const qsizetype start = i;
+            while (i < message_.size() && isGap(message_[i]))
+                ++i;
+            if (i == start) {
+                ++i;
+                continue;
+            }
+            const QStringView gap = message_.sliced(start, i - start);
+            if (start == 0 || i == message_.size() || !isDigit(message_[start - 1]) || !isDigit(message_[i])
+                || endsWord(gap))
+                continue;
+            (gap == u" "_s ? spaces : marks) += 1;
+        }
+        return marks > 0 && marks >= spaces;
+    }
+
+    static bool endsWord(QStringView gap) { return gap.contains(u'/') || gap.contains(u"  "_s); }
+
     // Runs of digits and the gaps between them: a gap with "/" or two
-    // spaces ends a word, and so does a phone's "0".
+    // spaces ends a word, and so does a phone's "0", and a single space
+    // where the letters are joined otherwise.
     void readDigits(qsizetype from, qsizetype to)
     {
         for (qsizetype i = from; i < to;) {
@@ -51,7 +87,7 @@ private:
                     ++i;
                 }
                 const QStringView gap = message_.sliced(start, i - start);
-                if (word || gap.contains(u"  "_s))
+                if (word || endsWord(gap) || (spaceEndsWord_ && gap == u" "_s && start > from && i < to))
                     add({Piece::Kind::Key, u" "_s, false, start});
                 continue;
             }
@@ -112,6 +148,7 @@ private:
     QStringView message_;
     std::span<const Key> keys_;
     DigitCode code_;
+    bool spaceEndsWord_ = false;
     std::vector<std::size_t> letters_;
     Reading reading_;
 };

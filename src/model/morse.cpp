@@ -55,6 +55,7 @@ public:
             const bool morse = isMorseText(message_[i]);
             for (end = i; end < message_.size() && isMorseText(message_[end]) == morse;)
                 ++end;
+            commonWordEnd_ = false;
             if (morse)
                 readMorse(i, end);
             else
@@ -97,10 +98,13 @@ private:
             const bool spaced = std::all_of(runs.begin(), runs.end(), [](Run r) { return r.to - r.from == 1; });
             const bool closed = runs.size() == 1 && slash && runs.front().to == stop;
             if (runs.empty()) {
-                if (slash)
+                // The keys' separator, unless a word ended at the "/" before:
+                // "//" in the common way is one word break, as " / " is.
+                if (slash && !commonWordEnd_)
                     addWordEnd(stop + 1);
             } else if (spaced || closed) {
                 addLetter(runs.front().from, runs.back().to);
+                commonWordEnd_ = false;
             } else {
                 for (std::size_t r = 0; r < runs.size(); ++r) {
                     if (r > 0 && runs[r].from - runs[r - 1].to > 1)
@@ -109,6 +113,7 @@ private:
                 }
                 if (slash)
                     addWordEnd(stop + 1);
+                commonWordEnd_ = slash;
             }
             start = stop + 1;
         }
@@ -152,6 +157,7 @@ private:
     std::unordered_map<std::string, int> byMorse_;
     Reading reading_;
     qsizetype unreadEnd_ = 0;
+    bool commonWordEnd_ = false;  // a "/" after Morse written the common way ended a word
 };
 
 }  // namespace

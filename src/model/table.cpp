@@ -86,7 +86,7 @@ std::vector<TableRow> htmlRows(const QString& html)
 
 // Where a hand-typed row's name ends: the words the key table names the
 // separator and the custom keys by, or the first word, up to a space or a sign.
-const QString signs = u"-=:→–—"_s;
+const QString signStarts = u"-=:→⇒–—"_s;
 
 qsizetype nameLength(const QString& line)
 {
@@ -95,57 +95,91 @@ qsizetype nameLength(const QString& line)
     if (const QRegularExpressionMatch m = known.match(line); m.hasMatch())
         return m.capturedLength();
     qsizetype end = 0;
-    while (end < line.size() && !line[end].isSpace() && !signs.contains(line[end]))
+    while (end < line.size() && !line[end].isSpace() && !signStarts.contains(line[end]))
         ++end;
     return std::max<qsizetype>(end, 1);
 }
 
+// The sign a row's code follows, as people type it between a name and a
+// code, or an empty view. The arrows typed in two characters are one sign,
+// so that "Φ -> ..-." gives Φ no ">". A dash is also Morse's: it is a sign
+// only when neither nothing nor more Morse follows it, so that "Μ --" is Μ's
+// code and "Α - .-" a sign and a code.
+QStringView leadingSign(QStringView rest)
+{
+    static const QString arrows[] = {u"->"_s, u"=>"_s};
+    for (const QString& arrow : arrows) {
+        if (rest.startsWith(arrow))
+            return rest.first(arrow.size());
+    }
+    if (rest.isEmpty() || !signStarts.contains(rest.front()))
+        return {};
+    if (morseSymbol(rest.front()) && (rest.size() == 1 || morseSymbol(rest[1])))
+        return {};
+    return rest.first(1);
+}
+
+bool hasLetters(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+}
+
+// Words of a sentence, not a code: two words or more with letters in them,
+// or a word closed by a sentence's mark («Η ομάδα των Αετών», «Καλή
+// επιτυχία!»). A code of one word a letter is still a code.
+bool isProse(QStringView code)
+{
+    const auto words = code.split(u' ', Qt::SkipEmptyParts);
+    const auto wordy = std::count_if(words.begin(), words.end(), hasLetters);
+    return wordy >= 2 || (wordy == 1 && u".!;?…"_s.contains(code.back()));
+}
+
 // A row a line, a name and its code with a sign or a space between: the
 // sign when the rows that name a letter or the separator have it, all but a
-// few (a line of text may start with a letter: «Ο κώδικας...»). Lines
-// without it are no rows of the table. The keys' own Morse, spaced, starts
-// more than half its codes with a dash, but never so many.
+// few. The keys' own Morse, spaced, starts more than half its codes with a
+// dash, but never so many. Which lines are rows is decided from them all: a
+// line whose code is a sentence is text whatever its first word, and so is
+// one whose code has letters when most codes of the table have none (dots
+// and dashes, digits, Braille). A space around a typed code is layout.
 std::vector<TableRow> signedRows(const QStringList& lines, QStringList& outside)
 {
     struct Split {
-        QString name, rest;
+        QString line, name, rest;
+        bool prose, letters;
     };
     std::vector<Split> splits;
     for (const QString& line : lines) {
         const qsizetype length = nameLength(line);
-        splits.push_back({line.left(length), line.mid(length)});
+        const QString rest = line.mid(length).trimmed();
+        splits.push_back({line.trimmed(), line.left(length), rest, isProse(rest), hasLetters(rest)});
     }
-    QHash<QChar, int> votes;
-    int voters = 0;
+    QHash<QString, int> votes;
+    int voters = 0, lettered = 0;
     for (const Split& s : splits) {
-        if (!namesLetterOrSeparator(s.name))
+        if (s.prose || !namesLetterOrSeparator(s.name))
             continue;
-        const QString rest = s.rest.trimmed();
         ++voters;
-        if (!rest.isEmpty() && signs.contains(rest.front()))
-            ++votes[rest.front()];
+        lettered += s.letters ? 1 : 0;
+        if (const QStringView sign = leadingSign(s.rest); !sign.isEmpty())
+            ++votes[sign.toString()];
     }
-    QChar sign;
+    QString sign;
     for (auto v = votes.cbegin(); v != votes.cend(); ++v) {
         if (v.value() * 4 >= voters * 3 && v.value() > votes.value(sign))
             sign = v.key();
     }
-    const bool one = !sign.isNull();
+    const bool ofLetters = lettered * 2 > voters;
     std::vector<TableRow> rows;
     for (const Split& s : splits) {
-        QString rest = s.rest;
-        while (!rest.isEmpty() && rest.front().isSpace())
-            rest.remove(0, 1);
-        if (one && !sign.isNull()) {
-            if (!rest.startsWith(sign)) {
-                outside << (s.name + s.rest).trimmed();
-                continue;
-            }
-            rest.remove(0, 1);
-            while (!rest.isEmpty() && rest.front().isSpace())
-                rest.remove(0, 1);
-        }
-        rows.push_back({s.name, rest});
+        QString code = s.rest;
+        if (!sign.isEmpty() && leadingSign(code) == sign)
+            code = code.mid(sign.size()).trimmed();
+        else if (!sign.isEmpty())
+            code.clear();
+        if (s.prose || (s.letters && !ofLetters) || (!sign.isEmpty() && code.isEmpty() && !s.rest.isEmpty()))
+            outside << s.line;
+        else
+            rows.push_back({s.name, code});
     }
     return rows;
 }
@@ -218,8 +252,11 @@ LoadedCode loadTable(const CodeChoice& choice, std::span<const Key> keys)
     const TableRows table = readTableRows(choice.tableHtml, choice.tableText);
     if (table.rows.empty()) {
         loaded.usable = false;
+        const QString text
+            = table.outside.isEmpty() ? QString() : u", μόνο κείμενο («"_s + table.outside.join(u"», «"_s) + u"»)"_s;
         loaded.notes
-            << u"Δεν βρέθηκε πίνακας κωδικών: επικόλλησε εδώ έναν πίνακα από την «Αντιγραφή πίνακα κωδικών»."_s;
+            << u"Δεν βρέθηκε πίνακας κωδικών%1: επικόλλησε εδώ έναν πίνακα από την «Αντιγραφή πίνακα κωδικών»."_s.arg(
+                   text);
         return loaded;
     }
     std::vector<std::size_t> letters, customs;  // where they are in `keys`

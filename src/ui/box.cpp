@@ -32,9 +32,11 @@ Box::Box(const QString& title, bool cancel)
         buttons->button(QDialogButtonBox::Cancel)->setText(cancelText);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    // Enter may be a line break in a field; Ctrl+Enter is OK wherever the focus is.
+    // Enter may be a line break in a field; Ctrl+Enter is OK wherever the
+    // focus is, and does nothing while OK is disabled (nothing to load).
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
-        QObject::connect(new QShortcut(keys, &dialog), &QShortcut::activated, &dialog, &QDialog::accept);
+        QObject::connect(new QShortcut(keys, &dialog), &QShortcut::activated, ok, &QPushButton::click);
 }
 
 QLabel* Box::addLabel(const QString& text, QVBoxLayout* into)

@@ -266,12 +266,14 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, co
         const model::LoadedCode loaded = model::loadCode(c, keys);
         showPreview(*shown, loaded.keys, keys, c.kind);
         say(notes, loaded.notes.join(u'\n'));
-        say(rewriteNote,
-            c.rewriteMessage && loaded.usable && !message.isEmpty()
-                    && !model::rewriteMessage(message, keys, loaded.keys)
-                ? u"Το μήνυμα μένει όπως είναι: δεν διαβάζεται ακριβώς με τους τωρινούς κωδικούς, "
-                  u"ή ο νέος κώδικας δεν έχει πλήκτρο για κάτι που γράφει."_s
-                : QString());
+        QString rewriting;
+        if (c.rewriteMessage && loaded.usable && !message.isEmpty()) {
+            const std::optional<model::Encoding> again = model::rewriteMessage(message, keys, loaded.keys);
+            rewriting = again ? model::runTogetherNote(again->runTogether)
+                              : u"Το μήνυμα μένει όπως είναι: δεν διαβάζεται ακριβώς με τους τωρινούς κωδικούς, "
+                                u"ή ο νέος κώδικας δεν έχει πλήκτρο για κάτι που γράφει."_s;
+        }
+        say(rewriteNote, rewriting);
         box.buttons->button(QDialogButtonBox::Ok)->setEnabled(loaded.usable);
     };
     QObject::connect(list, &QListWidget::currentRowChanged, &box.dialog, update);

@@ -102,8 +102,10 @@ std::optional<QString> QtPrompts::askText(const Writer& write, const QString& am
     PlainTextField* preview = box.addField(u"Θα προστεθεί στο τέλος του μηνύματος:"_s, true);
     QLabel* lookAlikes = box.addLabel();
     QLabel* missing = box.addLabel();
+    QLabel* runTogether = box.addLabel();
     lookAlikes->setObjectName(u"lookAlikes"_s);
     missing->setObjectName(u"missing"_s);
+    runTogether->setObjectName(u"runTogether"_s);
     if (!ambiguity.isEmpty())
         box.addLabel(ambiguity)->setObjectName(u"ambiguity"_s);
     const auto quoted = [](const QStringList& characters) {
@@ -121,6 +123,7 @@ std::optional<QString> QtPrompts::askText(const Writer& write, const QString& am
                 : u"Λατινικά, γράφτηκαν ως τα ελληνικά που μοιάζουν: "_s + quoted(encoding.lookAlikes));
         say(missing,
             encoding.missing.isEmpty() ? QString() : u"Χωρίς πλήκτρο, δεν γράφονται: "_s + quoted(encoding.missing));
+        say(runTogether, model::runTogetherNote(encoding.runTogether));
     });
     input->setPlainText(unsentText_);
     input->selectAll();  // typing replaces it, Ctrl+Enter uses it

@@ -586,6 +586,7 @@ private slots:
         listen(morse, [](QWidget* box) {
             auto* play = box->findChild<QPushButton*>(u"play"_s);
             QTRY_COMPARE(QApplication::focusWidget(), play);
+            QVERIFY(box->findChild<QLabel*>(u"silent"_s)->isHidden());  // all of it sounds
             box->findChild<QCheckBox*>()->setChecked(true);
             QElapsedTimer started;
             started.start();

@@ -34,6 +34,12 @@ QSpinBox* spin(int low, int high, int value, const QString& name, const QString&
 
 // What the reading shows for the message's character at `at`: the key whose
 // code holds it, when the codes allow one.
+// The characters of the message that make no sound, when there are any.
+void sayNoMorse(QLabel* label, qsizetype silent)
+{
+    say(label, silent ? u"Δεν είναι Μορς και δεν ακούγονται: %1 χαρακτήρες."_s.arg(silent) : QString());
+}
+
 QString letterAt(const model::Reading& reading, qsizetype at)
 {
     const auto after = std::upper_bound(reading.pieces.begin(), reading.pieces.end(), at,
@@ -120,7 +126,7 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
     const auto start = [&] {
         settings = {{speed->value(), spacing->value(), tone->value()}, light->isChecked()};
         model::Sending sending = model::timeMorse(message, settings.sending);
-        say(silent, u"Δεν είναι Μορς και δεν ακούγονται: %1 χαρακτήρες."_s.arg(sending.silent));
+        sayNoMorse(silent, sending.silent);
         say(status, {});
         if (sending.spans.empty()) {
             say(status, u"Δεν υπάρχει Μορς στο μήνυμα για να ακουστεί."_s);
@@ -159,7 +165,7 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
     });
     QObject::connect(&lamp, &LightWindow::ended, &box.dialog, stop);
     QObject::connect(play, &QPushButton::clicked, &box.dialog, [&] { shown ? stop() : start(); });
-    say(silent, u"Δεν είναι Μορς και δεν ακούγονται: %1 χαρακτήρες."_s.arg(model::timeMorse(message, {}).silent));
+    sayNoMorse(silent, model::timeMorse(message, {}).silent);
 
     play->setFocus();
     box.exec();

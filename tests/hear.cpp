@@ -4,9 +4,10 @@
 // dot and the tone's pitch; how far the tones and gaps stray from the grid
 // they keep (each against the others of its kind: dots, dashes, the gaps
 // within a letter, between letters, between words), and the clicks: jumps
-// from one sample to the next steeper than a tone's, edges included.
+// from one sample to the next steeper than a tone's, edges included, and how
+// loud the tones end.
 // Usage: hear [--tones] FILE   Prints "morse: ...", "dot_ms: ...", "pitch_hz: ...",
-// "first_ms: ...", "off_grid: N (most M ms)", "clicks: N (steepest J, a tone's L)";
+// "first_ms: ...", "off_grid: N (most M ms)", "clicks: N (steepest J, a tone's L)", "ends: E";
 // with --tones, "tone MS" where each tone starts, from the recording's start.
 
 #include <algorithm>
@@ -160,6 +161,23 @@ int main(int argc, char** argv)
         clicks += step > steepest;
     }
     std::printf("clicks: %d (steepest %d, a tone's %.0f)\n", clicks, jump, steepest);
+
+    // How loud each tone still is in its last millisecond, against its
+    // loudness: a 5 ms edge ends near a tenth; a tone cut short ends
+    // louder, though a cut on a zero crossing makes no jump a click shows.
+    double loudestEnd = 0;
+    for (const Run& t : tones) {
+        long last = t.end;
+        for (long i = t.end; i < std::min(n, t.end + long(rate / 100)); ++i) {
+            if (std::abs(int(samples[std::size_t(i)])) > peak / 50)
+                last = i;
+        }
+        int end = 0;
+        for (long i = std::max(0L, last - long(rate / 1000)); i <= last; ++i)
+            end = std::max(end, std::abs(int(samples[std::size_t(i)])));
+        loudestEnd = std::max(loudestEnd, double(end) / peak);
+    }
+    std::printf("ends: %.2f (the loudest last millisecond of a tone, against a tone's loudness)\n", loudestEnd);
     if (listTones) {
         // The envelope crosses half the loudness 1.5 ms (its reach) before a
         // raised-cosine edge is half up, 2.5 ms in: 1 ms after the tone begins.

@@ -24,9 +24,10 @@ public:
     qint64 played(qint64 heard) const;
 
     void render(std::span<qint16> out) override;
-    // True when all it gave has been heard, once the device has played
-    // `heard` samples of it: what played has ended, and may be closed.
-    bool idle(qint64 heard) const;
+    // True when what played has ended and come out of the speaker, so the
+    // device may be closed: a device closed drops what it still holds, and
+    // a fade cut short ends a tone loud.
+    bool idle() const;
 
 private:
     mutable std::mutex mutex_;

@@ -1,10 +1,11 @@
 #include "page.h"
 
 #ifdef Q_OS_WASM
+#include "plaintextfield.h"
+
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHash>
 #include <QInputMethodEvent>
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 #include <QWindow>
 #include <emscripten/bind.h>
@@ -145,7 +147,11 @@ QAction* pasteOf(const QMenu& menu)
 }
 
 // The Paste of a field's menu, made to paste what the page's clipboard
-// holds once the page has read it: until then it waits, disabled.
+// holds. It is read when Paste is picked, inside the press or the key that
+// picked it: read as the menu opened, Firefox covered the menu with a Paste
+// button of its own. It goes straight into the field: given to Qt's
+// clipboard, Qt 6.4 wrote it back to the page's as one item a format, which
+// both engines refuse with an error, and the keys were lost after it.
 class PasteFromPage : public QObject {
 public:
     using QObject::QObject;
@@ -158,46 +164,44 @@ public:
         QAction* paste = pasteOf(*menu);
         QWidget* field = menu->parentWidget();
         const auto* line = qobject_cast<QLineEdit*>(field);
-        const auto* text = qobject_cast<QPlainTextEdit*>(field);
+        const auto* text = qobject_cast<PlainTextField*>(field);
         if (!paste || !((line && !line->isReadOnly()) || (text && !text->isReadOnly())))
             return false;
-        paste->setEnabled(false);
-        waiting_.insert(++lastAsked_, paste);
-        dispatch("simatoplektis-read-clipboard", emscripten::val(lastAsked_));
+        disconnect(paste, &QAction::triggered, nullptr, nullptr);
+        connect(paste, &QAction::triggered, this, [this, field = QPointer(field)] {
+            waiting_.insert(++lastAsked_, field);
+            dispatch("simatoplektis-read-clipboard", emscripten::val(lastAsked_));
+        });
+        paste->setEnabled(true);  // Qt's clipboard knows only what the program copied
         return false;
     }
 
-    // The page has read its clipboard for the menu it was asked for.
+    // The page has read its clipboard for the Paste picked.
     void read(int asked, const QString& text, const QString& html)
     {
-        QAction* paste = waiting_.take(asked);
-        if (!paste)
-            return;  // the menu has gone
-        QWidget* field = static_cast<QMenu*>(paste->parent())->parentWidget();
-        // The field's own paste reads Qt's clipboard, which is given what
-        // the page's holds first.
-        disconnect(paste, &QAction::triggered, nullptr, nullptr);
-        connect(paste, &QAction::triggered, this, [field = QPointer(field), text, html] {
-            auto* data = new QMimeData;
-            data->setText(text);
+        const QPointer<QWidget> field = waiting_.take(asked);
+        if (auto* plain = qobject_cast<PlainTextField*>(field)) {
+            QMimeData data;
+            data.setText(text);
             if (!html.isEmpty())
-                data->setHtml(html);
-            QGuiApplication::clipboard()->setMimeData(data);
-            if (field)
-                QMetaObject::invokeMethod(field, "paste");
-        });
-        paste->setEnabled(!text.isEmpty());
+                data.setHtml(html);
+            plain->pasteData(data);
+        } else if (auto* line = qobject_cast<QLineEdit*>(field)) {
+            line->insert(text);
+        }
     }
 
     void refused(int asked)
     {
-        if (QAction* paste = waiting_.take(asked))
-            paste->setText(
-                u"Επικόλληση: ο φυλλομετρητής δεν δίνει το πρόχειρο· Ctrl+V, ή από το πληκτρολόγιο της συσκευής"_s);
+        if (const QPointer<QWidget> field = waiting_.take(asked))
+            QToolTip::showText(field->mapToGlobal(field->rect().center()),
+                               u"Επικόλληση: ο φυλλομετρητής δεν δίνει το πρόχειρο· Ctrl+V, ή από το "
+                               u"πληκτρολόγιο της συσκευής"_s,
+                               field);
     }
 
 private:
-    QHash<int, QPointer<QAction>> waiting_;
+    QHash<int, QPointer<QWidget>> waiting_;  // the fields whose Paste was picked
     int lastAsked_ = 0;
 };
 

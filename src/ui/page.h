@@ -35,9 +35,9 @@ void menusWithoutWaits();
 
 // From now on a field's menu offers to paste what the page's clipboard
 // holds, whoever copied it: Qt 6.4 knows in a page only what was copied in
-// the program itself. The page reads its clipboard as the menu opens (the
-// browser may ask first); where the browser refuses, the menu says how
-// else to paste.
+// the program itself. The page reads its clipboard when Paste is picked
+// (the browser may ask first); where the browser refuses, a note beside
+// the field says how else to paste.
 void pasteFromPage();
 
 // While `light` is on show the page asks the browser for the whole screen,

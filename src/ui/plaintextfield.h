@@ -13,6 +13,9 @@ class PlainTextField : public QPlainTextEdit {
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
+    // Pastes `data` as a paste from the clipboard would, in one undo step.
+    void pasteData(const QMimeData& data) { insertFromMimeData(&data); }
+
 protected:
     QMimeData* createMimeDataFromSelection() const override;
 };

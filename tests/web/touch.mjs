@@ -156,6 +156,29 @@ try {
     assert.equal(await turnNotice(page), null, 'turned, the page still asks to turn');
     await shot(page, 'phone-sideways');
     console.log(`ok: a phone upright is asked to turn; turned, the keyboard window is whole (${sideways.width}x${sideways.height})`);
+
+    // With the browser's bar on show the page is lower than the keyboard
+    // window at its smallest scale: the page scrolls to the window's foot,
+    // the window as large as without the bar, and nothing is asked that a
+    // phone cannot do.
+    for (const [w, h] of [[844, 330], [740, 320]]) {
+      step = `the phone's page at ${w}x${h}`;
+      await page.setViewport({ ...phone.viewport, width: w, height: h, isLandscape: true });
+      const top = await until('the keyboard window\'s top', async () => {
+        const b = await box();
+        return b && b.y >= 0 && Math.abs(b.width - sideways.width) <= 1 ? b : null;
+      });
+      assert.equal(await turnNotice(page), null, 'the page asks for a larger window');
+      const scrolled = await page.evaluate(() => {
+        window.scrollTo(0, document.documentElement.scrollHeight);
+        return scrollY;
+      });
+      assert.ok(scrolled > 0 && top.y + sideways.height <= scrolled + h + 0.5,
+        `scrolled ${scrolled} pixels, the keyboard window's foot is still below the page`);
+      await shot(page, `phone-${w}x${h}`);
+      await page.evaluate(() => window.scrollTo(0, 0));
+    }
+    console.log('ok: with the browser\'s bar on show the page scrolls to the keyboard window\'s foot');
     await page.close();
   }
 } catch (error) {

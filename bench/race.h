@@ -1,0 +1,31 @@
+#pragma once
+// The decoders raced on the same signals: ours in this process, and the
+// radio amateurs' multimon-ng and morse2ascii run as programs on files
+// written for them. Each answer is read as international Morse's Latin
+// letters and digits, the table the others read, and scored by edit distance.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace race {
+
+struct Heard {
+    std::string text;   // upper case, words one space apart
+    double cpuSeconds = 0;  // ours only: the decoding's time on its thread
+};
+
+// Ours, fed blocks of 20 ms as a microphone gives them.
+Heard ours(const std::vector<float>& samples, int rate);
+// multimon-ng on 16-bit mono samples at 22,050 Hz (the rate its Morse
+// demodulator takes), told the dot's length in ms as its -d and -g.
+Heard multimon(const std::vector<float>& samples, int dotMs, const std::filesystem::path& folder);
+// morse2ascii on a WAV file of 16-bit mono samples at 22,050 Hz.
+Heard morse2ascii(const std::vector<float>& samples, const std::filesystem::path& folder);
+
+std::string normalised(const std::string& text);
+// Characters wrong (edit distance) over characters sent, those from `skip` on:
+// an edit is counted against the sent character it falls at.
+double wrong(const std::string& sent, const std::string& heard, std::size_t skip = 0);
+
+}  // namespace race

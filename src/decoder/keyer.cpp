@@ -1,0 +1,168 @@
+#include "keyer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace decoder {
+
+namespace {
+
+constexpr double envelopeRate = 1000;  // Hz: a millisecond's grain for every length
+constexpr double filterDots = 1.0;     // the filter's length, in dots
+constexpr double patienceDots = 0.3;   // how long a change must last, in dots
+constexpr double memorySeconds = 3;   // how long the amplitudes heard count for the levels
+constexpr double lowestDb = -140, binDb = 0.5;
+constexpr int bins = 300;
+constexpr double onAt = 0.55, offAt = 0.38;  // of the way from the noise's level to the tone's
+constexpr double onFloor = 2.6, offFloor = 2.0;  // and never nearer the noise than these times its level
+
+}  // namespace
+
+Keyer::Keyer(double rate)
+    : rate_(rate)
+    , decimation_(std::max(1, int(std::lround(rate / envelopeRate))))
+    , stepRate_(rate / decimation_)
+{
+    ring_.assign(512, {});
+    histogram_.assign(bins, 0.0);
+    resize(int(std::lround(filterDots * 0.03 * stepRate_)));
+    patience_ = std::llround(patienceDots * 0.03 * rate_);
+}
+
+void Keyer::setPitch(double hz) { phaseStep_ = 2 * std::numbers::pi * hz / rate_; }
+
+void Keyer::setUnit(double seconds)
+{
+    const int taps = std::clamp(int(std::lround(filterDots * seconds * stepRate_)), 4, int(ring_.size()) - 1);
+    if (std::abs(taps - taps_) * 8 > taps_) {
+        // Noise's amplitude through a longer filter falls as its square root:
+        // the noise's part of what was heard is shifted down with it.
+        const int shift = int(std::lround(10 * std::log10(double(taps) / taps_) / binDb));
+        std::vector<double> moved(bins, 0.0);
+        for (int b = 0; b < bins; ++b) {
+            const bool noise = lowestDb + b * binDb < 20 * std::log10(std::max(1e-12, 0.5 * (noise_ + tone_)));
+            moved[std::size_t(std::clamp(noise ? b - shift : b, 0, bins - 1))] += histogram_[std::size_t(b)];
+        }
+        histogram_.swap(moved);
+        noise_ *= std::sqrt(double(taps_) / taps);
+        resize(taps);
+    }
+    patience_ = std::llround(patienceDots * seconds * rate_);
+}
+
+void Keyer::resize(int taps)
+{
+    taps_ = taps;
+    sum_ = {};
+    for (int i = 1; i <= taps_; ++i)
+        sum_ += ring_[(ringAt_ + ring_.size() - std::size_t(i)) % ring_.size()];
+}
+
+void Keyer::push(float sample)
+{
+    // Mixed down, the tone sits at 0 Hz; an average over a decimation's
+    // worth of samples rejects all but a few hundred hertz around it.
+    accumulator_ += double(sample) * std::polar(1.0, -phase_);
+    phase_ += phaseStep_;
+    if (phase_ > 2 * std::numbers::pi)
+        phase_ -= 2 * std::numbers::pi;
+    ++taken_;
+    if (++accumulated_ < decimation_)
+        return;
+    const std::complex<double> value = accumulator_ / double(decimation_);
+    accumulator_ = {};
+    accumulated_ = 0;
+    // A moving sum over most of a dot: the filter matched to the shortest element.
+    sum_ += value - ring_[(ringAt_ + ring_.size() - std::size_t(taps_)) % ring_.size()];
+    ring_[ringAt_] = value;
+    ringAt_ = (ringAt_ + 1) % ring_.size();
+    pending_.push_back({taken_, float(2 * std::abs(sum_) / taps_)});
+}
+
+void Keyer::hold(std::int64_t from, std::int64_t to)
+{
+    // A burst rings in the filter for its length after it.
+    to += std::int64_t(taps_) * decimation_;
+    if (!holds_.empty() && from <= holds_.back().second)
+        holds_.back().second = std::max(holds_.back().second, to);
+    else
+        holds_.emplace_back(from, to);
+}
+
+double Keyer::silence() const { return state_ ? 0.0 : double(decided_ - since_) / rate_; }
+
+double Keyer::signalToNoise() const { return noise_ > 0 ? tone_ / noise_ : 0.0; }
+
+void Keyer::learnLevels()
+{
+    double total = 0, sum = 0;
+    for (int b = 0; b < bins; ++b) {
+        total += histogram_[std::size_t(b)];
+        sum += b * histogram_[std::size_t(b)];
+    }
+    double below = 0, belowSum = 0, best = -1, low = 0, high = 0;
+    for (int b = 0; b + 1 < bins; ++b) {
+        below += histogram_[std::size_t(b)];
+        belowSum += b * histogram_[std::size_t(b)];
+        const double above = total - below;
+        if (below < 1e-9 || above < 1e-9)
+            continue;
+        const double m0 = belowSum / below, m1 = (sum - belowSum) / above;
+        const double between = below * above * (m1 - m0) * (m1 - m0);
+        if (between > best) {
+            best = between;
+            low = m0;
+            high = m1;
+        }
+    }
+    if (best > 0) {
+        noise_ = std::pow(10, (lowestDb + low * binDb) / 20);
+        tone_ = std::pow(10, (lowestDb + high * binDb) / 20);
+    }
+}
+
+void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
+{
+    const double keep = std::exp(-16 / (memorySeconds * stepRate_));
+    while (!pending_.empty() && pending_.front().at <= upTo) {
+        const auto [at, a] = pending_.front();
+        pending_.pop_front();
+        decided_ = at;
+        while (!holds_.empty() && holds_.front().second < at)
+            holds_.pop_front();
+        if (!holds_.empty() && holds_.front().first <= at) {
+            changing_ = -1;
+            continue;
+        }
+        const double db = 20 * std::log10(std::max(double(a), 1e-12));
+        histogram_[std::size_t(std::clamp(int((db - lowestDb) / binDb), 0, bins - 1))] += 1;
+        weight_ += 1;
+        if (++sinceLevels_ >= 16) {
+            sinceLevels_ = 0;
+            for (double& h : histogram_)
+                h *= keep;
+            weight_ *= keep;
+            learnLevels();
+        }
+        if (weight_ < 100)
+            continue;  // the first tenth of a second: too little heard to judge
+        const double on = std::max(noise_ + onAt * (tone_ - noise_), onFloor * noise_);
+        const double off = std::max(noise_ + offAt * (tone_ - noise_), offFloor * noise_);
+        const bool heard = present && (state_ ? a > off : a > on);
+        if (heard == state_) {
+            changing_ = -1;
+            continue;
+        }
+        if (changing_ < 0)
+            changing_ = at;
+        if (at - changing_ >= patience_ || (!present && state_)) {
+            out.push_back({state_, double(changing_ - since_) / rate_});
+            since_ = changing_;
+            state_ = heard;
+            changing_ = -1;
+        }
+    }
+}
+
+}  // namespace decoder

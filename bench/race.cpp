@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 
 namespace race {
 
@@ -62,8 +63,16 @@ std::string normalised(const std::string& text)
     return out;
 }
 
-double wrong(const std::string& sent, const std::string& heard, std::size_t skip)
+double wrong(const std::string& sentText, const std::string& heardText, std::size_t skip)
 {
+    // Letters and digits only: morse2ascii writes no gap between words at
+    // all, so a word's gap is scored for none of the three.
+    const auto letters = [](const std::string& text) {
+        std::string out;
+        std::copy_if(text.begin(), text.end(), std::back_inserter(out), [](char c) { return c != ' '; });
+        return out;
+    };
+    const std::string sent = letters(sentText), heard = letters(heardText);
     // Edit distance with its path, so each edit is laid at a sent character.
     const std::size_t n = sent.size(), m = heard.size();
     std::vector<std::vector<std::uint32_t>> d(n + 1, std::vector<std::uint32_t>(m + 1));
@@ -151,7 +160,9 @@ Heard morse2ascii(const std::vector<float>& samples, const std::filesystem::path
     put(out, bytes);
     out.write(reinterpret_cast<const char*>(s16.data()), std::streamsize(bytes));
     out.close();
-    return {run(QStringLiteral("morse2ascii"), {QString::fromStdString(file.string())}), 0};
+    // It prints what it read on standard output (its report goes to the
+    // error stream), lower case and with no gaps between words.
+    return {normalised(run(QStringLiteral("morse2ascii"), {QString::fromStdString(file.string())})), 0};
 }
 
 }  // namespace race

@@ -24,8 +24,9 @@ Heard multimon(const std::vector<float>& samples, int dotMs, const std::filesyst
 Heard morse2ascii(const std::vector<float>& samples, const std::filesystem::path& folder);
 
 std::string normalised(const std::string& text);
-// Characters wrong (edit distance) over characters sent, those from `skip` on:
-// an edit is counted against the sent character it falls at.
+// Characters wrong (edit distance) over characters sent, letters and digits
+// (word gaps are not scored), those from the `skip`th on: an edit is counted
+// against the sent character it falls at.
 double wrong(const std::string& sent, const std::string& heard, std::size_t skip = 0);
 
 }  // namespace race

@@ -136,7 +136,7 @@ Signal render(const Settings& s)
         const double t = double(i) / s.rate;
         // A slow wander (two slow swings, never past ±drift) and a quick wobble.
         const double wander = 0.7 * std::sin(2 * std::numbers::pi * t / s.driftSeconds + driftPhase)
-            + 0.3 * std::sin(2 * std::numbers::pi * t / (0.37 * s.driftSeconds) + wanderPhase);
+            + 0.3 * std::sin(2 * std::numbers::pi * t / (0.6 * s.driftSeconds) + wanderPhase);
         const double hz = s.pitch + s.drift * wander + s.wobble * std::sin(2 * std::numbers::pi * s.wobbleHz * t);
         phase = std::fmod(phase + 2 * std::numbers::pi * hz / s.rate, 2 * std::numbers::pi);
         const double fade = s.fadeDb > 0

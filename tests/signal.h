@@ -21,7 +21,7 @@ struct Settings {
     int spacingWpm = 0;   // the letters' and words' (Farnsworth's); 0: the same
     double pitch = 700;   // Hz
     double drift = 0;     // Hz: a slow wander of up to this much either way...
-    double driftSeconds = 4;  // ...about this often
+    double driftSeconds = 8;  // ...swinging back and forth about this often
     double wobble = 0;    // Hz: and a quick wobble of up to this much (a whistler's breath)...
     double wobbleHz = 4;  // ...this many times a second
     double jitter = 0;    // a hand: each element and gap times a factor, normal, mean 1, this deviation, kept to 0.5-2

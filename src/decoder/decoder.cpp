@@ -23,6 +23,8 @@ void Decoder::startOver()
 {
     finder_ = std::make_unique<ToneFinder>(rate_);
     keyer_ = std::make_unique<Keyer>(rate_);
+    delay_.assign(std::size_t(finder_->hop()), 0.f);
+    delayAt_ = 0;
     timing_ = std::make_unique<Timing>(alphabet_);
     levelSum_ = 0;
     levelCount_ = 0;
@@ -36,7 +38,11 @@ void Decoder::feed(std::span<const float> samples)
     std::string morse;
     std::vector<Span> spans;
     for (const float x : samples) {
-        keyer_->push(x);
+        // The keyer hears each sample half a frame late, mixed down with the
+        // pitch of the frame centred on it rather than of one before it.
+        delay_[delayAt_] = x;
+        delayAt_ = (delayAt_ + 1) % delay_.size();
+        keyer_->push(delay_[delayAt_]);
         levelSum_ += double(x) * x;
         if (++levelCount_ >= long(rate_ / 10)) {
             level_ = 10 * std::log10(std::max(2 * levelSum_ / double(levelCount_), 1e-12));
@@ -47,12 +53,12 @@ void Decoder::feed(std::span<const float> samples)
             continue;
         const std::int64_t end = finder_->frameEnd();
         if (finder_->impulsive())
-            keyer_->hold(end - finder_->frameLength(), end);
+            keyer_->hold(end - finder_->frameLength() + finder_->hop(), end + finder_->hop());
         if (finder_->locked())
             keyer_->setPitch(finder_->pitch());
         // Decided half a frame behind the spectrum, so that a burst is
         // known before the samples it spoils are judged.
-        keyer_->decide(end - finder_->hop(), finder_->locked(), spans);
+        keyer_->decide(end - 2 * finder_->hop(), finder_->locked(), spans);
         for (const Span& s : spans)
             timing_->span(s, morse);
         spans.clear();

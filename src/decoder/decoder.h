@@ -71,6 +71,8 @@ private:
     std::unique_ptr<ToneFinder> finder_;
     std::unique_ptr<Keyer> keyer_;
     std::unique_ptr<Timing> timing_;
+    std::vector<float> delay_;
+    std::size_t delayAt_ = 0;
     std::atomic<bool> resetAsked_ = false;
     double levelSum_ = 0;
     long levelCount_ = 0;

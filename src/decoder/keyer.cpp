@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace decoder {
@@ -9,7 +10,15 @@ namespace decoder {
 namespace {
 
 constexpr double envelopeRate = 1000;  // Hz: a millisecond's grain for every length
-constexpr double filterDots = 1.0;     // the filter's length, in dots
+// The filter's length, in dots: a whole dot (matched to it) when the tone
+// is weak, half of one when it is strong enough to spare the noise, so that
+// a hand's short gaps (half a dot) still show.
+constexpr double longFilter = 1.0, shortFilter = 0.3;
+constexpr double weakDb = 14, strongDb = 28;  // the tone over the noise through a dot's filter
+// Within the filter the pitch is followed too (a whistle wobbles faster than
+// the spectrum sees), while the tone is strong enough to tell its phase.
+constexpr double followDb = 16, followGain = 0.02, mostOff = 60;
+constexpr int followLag = 8;
 constexpr double patienceDots = 0.3;   // how long a change must last, in dots
 constexpr double memorySeconds = 3;   // how long the amplitudes heard count for the levels
 constexpr double lowestDb = -140, binDb = 0.5;
@@ -26,15 +35,29 @@ Keyer::Keyer(double rate)
 {
     ring_.assign(512, {});
     histogram_.assign(bins, 0.0);
-    resize(int(std::lround(filterDots * 0.03 * stepRate_)));
+    resize(int(std::lround(longFilter * 0.03 * stepRate_)));
     patience_ = std::llround(patienceDots * 0.03 * rate_);
 }
 
-void Keyer::setPitch(double hz) { phaseStep_ = 2 * std::numbers::pi * hz / rate_; }
+void Keyer::setPitch(double hz)
+{
+    // Where the filter already follows the tone, the spectrum's new pitch
+    // moves nothing at once: the part followed here yields to it slowly.
+    if (pitch_ > 0 && false)
+        offset_ = std::clamp(offset_ - (hz - pitch_), -mostOff, mostOff);
+    pitch_ = hz;
+}
 
 void Keyer::setUnit(double seconds)
 {
-    const int taps = std::clamp(int(std::lround(filterDots * seconds * stepRate_)), 4, int(ring_.size()) - 1);
+    const double dotTaps = seconds * stepRate_;
+    const double db = taps_ > 0 && noise_ > 0 && tone_ > noise_
+        ? 20 * std::log10(tone_ / noise_) + 10 * std::log10(dotTaps / taps_)
+        : 0.0;
+    const double strong = std::clamp((db - weakDb) / (strongDb - weakDb), 0.0, 1.0);
+    followAt_ = db > followDb ? noise_ + 0.5 * (tone_ - noise_) : std::numeric_limits<double>::max();
+    const double length = longFilter + strong * (shortFilter - longFilter);
+    const int taps = std::clamp(int(std::lround(length * dotTaps)), 4, int(ring_.size()) - 1);
     if (std::abs(taps - taps_) * 8 > taps_) {
         // Noise's amplitude through a longer filter falls as its square root:
         // the noise's part of what was heard is shifted down with it.
@@ -64,7 +87,7 @@ void Keyer::push(float sample)
     // Mixed down, the tone sits at 0 Hz; an average over a decimation's
     // worth of samples rejects all but a few hundred hertz around it.
     accumulator_ += double(sample) * std::polar(1.0, -phase_);
-    phase_ += phaseStep_;
+    phase_ += 2 * std::numbers::pi * (pitch_ + offset_) / rate_;
     if (phase_ > 2 * std::numbers::pi)
         phase_ -= 2 * std::numbers::pi;
     ++taken_;
@@ -77,7 +100,17 @@ void Keyer::push(float sample)
     sum_ += value - ring_[(ringAt_ + ring_.size() - std::size_t(taps_)) % ring_.size()];
     ring_[ringAt_] = value;
     ringAt_ = (ringAt_ + 1) % ring_.size();
-    pending_.push_back({taken_, float(2 * std::abs(sum_) / taps_)});
+    const float amplitude = float(2 * std::abs(sum_) / taps_);
+    pending_.push_back({taken_, amplitude});
+    // The tone's phase turning in the filter is the pitch being off.
+    const std::size_t lagged = (outputAt_ + outputs_.size() - followLag) % outputs_.size();
+    if (amplitude > followAt_ && std::abs(outputs_[lagged]) * 2 / taps_ > followAt_) {
+        const double off = std::arg(sum_ * std::conj(outputs_[lagged])) * stepRate_ / (2 * std::numbers::pi * followLag);
+        offset_ = std::clamp(offset_ + followGain * off, -mostOff, mostOff);
+    }
+    offset_ *= 0.999;  // the spectrum follows the slow part of a drift
+    outputs_[outputAt_] = sum_;
+    outputAt_ = (outputAt_ + 1) % outputs_.size();
 }
 
 void Keyer::hold(std::int64_t from, std::int64_t to)

@@ -50,7 +50,11 @@ private:
     double rate_;
     int decimation_;
     double stepRate_;  // envelope samples a second
-    double phase_ = 0, phaseStep_ = 0;
+    double phase_ = 0, pitch_ = 0;
+    double offset_ = 0;  // Hz the tone is heard off the pitch given, followed in the filter
+    double followAt_ = 1e300;  // the amplitude over which the phase is followed
+    std::vector<std::complex<double>> outputs_ = std::vector<std::complex<double>>(16);
+    std::size_t outputAt_ = 0;
     std::complex<double> accumulator_{};
     int accumulated_ = 0;
     std::int64_t taken_ = 0;

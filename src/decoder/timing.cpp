@@ -42,7 +42,8 @@ double Timing::closeRun() const
 {
     // No gap inside a letter is twice its usual length, even by hand; but a
     // tight hand's gap between letters may be shorter than that.
-    return std::min(2.0 * std::exp(unit_ + gap_), 0.75 * std::exp(letterGap_));
+    const double inside = std::exp(unit_ + gap_);
+    return std::min(2.0 * inside, std::max(0.75 * std::exp(letterGap_), 1.6 * inside));
 }
 
 double Timing::wordGap() const
@@ -97,7 +98,7 @@ void Timing::betweenLetters(double seconds)
     // A pause is no gap; and one hardly longer than a gap inside a letter
     // (the hand's rare short one, split by the letters' codes) would teach
     // the wrong length.
-    if (std::log(seconds) > wordGap_ + std::log(4) || std::log(seconds) < unit_ + gap_ + std::log(1.6))
+    if (std::log(seconds) > wordGap_ + std::log(4) || std::log(seconds) < unit_ + gap_ + std::log(1.8))
         return;
     longGaps_.push_back(std::log(seconds));
     if (longGaps_.size() > longGapsKept)
@@ -128,6 +129,7 @@ void Timing::betweenLetters(double seconds)
 
 void Timing::span(Span s, std::string& out)
 {
+    if (std::getenv("SPANS")) std::fprintf(stderr, "%s%.0f ", s.tone ? "+" : "-", s.seconds * 1000);
     if (!s.tone && !heardTone_)
         return;  // the silence before anything: nothing to learn from
     heardTone_ = true;

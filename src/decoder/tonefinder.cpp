@@ -93,10 +93,10 @@ int ToneFinder::bestBin(int from, int to) const
     return best;
 }
 
-double ToneFinder::refine(int bin) const
+double ToneFinder::refine(int bin, const std::vector<double>& power) const
 {
     // The peak between bins: a parabola through the log power of three.
-    const auto at = [&](int k) { return std::log(std::max(mean_[std::size_t(k)], 1e-30)); };
+    const auto at = [&](int k) { return std::log(std::max(power[std::size_t(k)], 1e-30)); };
     const double l = at(bin - 1), c = at(bin), r = at(bin + 1);
     const double curve = l - 2 * c + r;
     const double offset = curve < 0 ? std::clamp(0.5 * (l - r) / curve, -0.5, 0.5) : 0.0;
@@ -159,7 +159,8 @@ void ToneFinder::analyse()
         candidate_ = best;
         if (strongFrames_ >= lockHops) {
             locked_ = true;
-            pitch_ = refine(best);
+            pitch_ = refine(best, mean_);
+            heading_ = 0;
             quietFrames_ = betterFrames_ = 0;
         }
         return;
@@ -171,14 +172,22 @@ void ToneFinder::analyse()
     else
         betterFrames_ = 0;
     if (betterFrames_ * hopSeconds > jumpSeconds) {
-        pitch_ = refine(best);
+        pitch_ = refine(best, mean_);
         betterFrames_ = 0;
         return;
     }
     // Follow the peak while it sounds; in the gaps there is only noise to follow.
     const auto i = std::size_t(near);
-    if (power_[i] > 4 * low_[i] && score(near) > lockScore / 2)
-        pitch_ += 0.3 * (refine(near) - pitch_);
+    // A whistle drifting through a word's gap is where it was heading: the
+    // pitch goes on the way it went, less and less the longer the silence.
+    if (power_[i] > 4 * low_[i] && score(near) > lockScore / 2) {
+        const double step = 0.7 * (refine(near, power_) - pitch_);
+        pitch_ += step;
+        heading_ += 0.2 * (step - heading_);
+    } else {
+        heading_ *= 0.9;
+        pitch_ += heading_;
+    }
     quietFrames_ = score(near) < lockScore / 2 ? quietFrames_ + 1 : 0;
     if (quietFrames_ * hopSeconds > loseSeconds)
         locked_ = false;

@@ -33,7 +33,7 @@ private:
     void analyse();
     double score(int bin) const;
     int bestBin(int from, int to) const;
-    double refine(int bin) const;
+    double refine(int bin, const std::vector<double>& power) const;
 
     double rate_;
     int n_;
@@ -48,6 +48,7 @@ private:
 
     bool locked_ = false;
     double pitch_ = 0;
+    double heading_ = 0;     // Hz a hop the pitch has lately moved by
     int strongFrames_ = 0;   // hops the best peak has stood out, before a lock
     int betterFrames_ = 0;   // hops another peak has beaten the followed one
     int quietFrames_ = 0;    // hops the followed peak has not stood out

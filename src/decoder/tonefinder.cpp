@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numbers>
 
 namespace decoder {
@@ -12,8 +14,8 @@ namespace {
 constexpr double lowestPitch = 300, highestPitch = 3500;
 constexpr double meanSeconds = 0.25;  // how long a peak's power is averaged over
 constexpr double floorSeconds = 1.5;  // how slowly a bin's floor rises after a dip
-constexpr double lockScore = 7;       // a peak this far out of its floor is a keyed tone
-constexpr int lockHops = 4;           // and it stays where it is this many hops in a row
+constexpr double lockScore = 5;       // a peak this far out of its floor is a keyed tone
+constexpr int lockHops = 8;           // and it stays where it is this many hops in a row
 constexpr double jumpSeconds = 1.0;   // another peak twice as strong for this long is followed instead
 constexpr double loseSeconds = 8.0;   // a followed peak that stays in the noise this long is let go
 constexpr double burstRatio = 4;      // the band's median power this far over its usual is a burst
@@ -62,7 +64,7 @@ ToneFinder::ToneFinder(double rate)
     fromBin_ = std::max(2, int(std::ceil(lowestPitch / binHz)));
     toBin_ = std::min(n_ / 2 - 2, int(std::floor(highestPitch / binHz)));
     power_.assign(std::size_t(n_ / 2), 0.0);
-    mean_ = low_ = localNoise_ = power_;
+    mean_ = recent_ = low_ = localNoise_ = power_;
 }
 
 bool ToneFinder::push(float sample)
@@ -79,7 +81,9 @@ bool ToneFinder::push(float sample)
 double ToneFinder::score(int bin) const
 {
     const auto k = std::size_t(bin);
-    return (mean_[k] - low_[k]) / std::max(localNoise_[k], 1e-20);
+    // How much the power comes and goes, against the noise around and the
+    // bin's own floor: a steady tone's floor is itself, a keyed one's the noise.
+    return (mean_[k] - low_[k]) / std::max(low_[k] + localNoise_[k], 1e-20);
 }
 
 int ToneFinder::bestBin(int from, int to) const
@@ -133,18 +137,19 @@ void ToneFinder::analyse()
         const auto i = std::size_t(k);
         const double p = power_[i];
         mean_[i] += meanStep * (p - mean_[i]);
+        recent_[i] += 0.5 * (p - recent_[i]);
         low_[i] += (p < low_[i] || frames_ == 1 ? 0.5 : riseStep) * (p - low_[i]);
     }
-    // A bin's noise: the floors around it, less the peak's own few bins.
+    // A bin's noise: the median floor around it, less the peak's own few
+    // bins; a median, so that another tone nearby does not count as noise.
+    std::vector<double> around;
     for (int k = fromBin_; k <= toBin_; ++k) {
-        double sum = 0;
-        int count = 0;
-        for (int j = k - 10; j <= k + 10; ++j)
-            if (std::abs(j - k) > 2 && j >= fromBin_ - 1 && j <= toBin_ + 1) {
-                sum += low_[std::size_t(j)];
-                ++count;
-            }
-        localNoise_[std::size_t(k)] = sum / std::max(count, 1);
+        around.clear();
+        for (int j = std::max(k - 10, fromBin_ - 1); j <= std::min(k + 10, toBin_ + 1); ++j)
+            if (std::abs(j - k) > 2)
+                around.push_back(low_[std::size_t(j)]);
+        std::nth_element(around.begin(), around.begin() + std::ptrdiff_t(around.size() / 2), around.end());
+        localNoise_[std::size_t(k)] = around[around.size() / 2];
     }
     if (frames_ < 8)
         return;  // averages still filling
@@ -160,14 +165,25 @@ void ToneFinder::analyse()
         if (strongFrames_ >= lockHops) {
             locked_ = true;
             pitch_ = refine(best, mean_);
-            heading_ = 0;
+            silentHops_ = 0;
             quietFrames_ = betterFrames_ = 0;
         }
         return;
     }
     const int here = int(std::lround(pitch_ * n_ / rate_));
-    const int near = bestBin(here - nearBins, here + nearBins);
-    if (std::abs(best - near) > nearBins && score(best) > 2 * score(near) && score(best) > lockScore)
+    // A whistle drifts on through a word's gap: the longer the silence, the
+    // farther from where it was the tone may come back.
+    const int reach = std::min(nearBins + silentHops_ / 4, 3 * nearBins);
+    // Which tone is ours was the score's to say; where it is now, the power's.
+    // A strong tone is followed by the last few hops' power, a weak one by
+    // the longer average, whose peak the noise moves less.
+    int near = std::clamp(here, fromBin_, toBin_);
+    const bool strong = mean_[std::size_t(near)] > 20 * localNoise_[std::size_t(near)];
+    const std::vector<double>& power = strong ? recent_ : mean_;
+    for (int k = std::max(here - reach, fromBin_); k <= std::min(here + reach, toBin_); ++k)
+        if (power[std::size_t(k)] > power[std::size_t(near)])
+            near = k;
+    if (std::abs(best - near) > reach && score(best) > 2 * score(near) && score(best) > lockScore)
         ++betterFrames_;
     else
         betterFrames_ = 0;
@@ -178,16 +194,16 @@ void ToneFinder::analyse()
     }
     // Follow the peak while it sounds; in the gaps there is only noise to follow.
     const auto i = std::size_t(near);
-    // A whistle drifting through a word's gap is where it was heading: the
-    // pitch goes on the way it went, less and less the longer the silence.
     if (power_[i] > 4 * low_[i] && score(near) > lockScore / 2) {
-        const double step = 0.7 * (refine(near, power_) - pitch_);
+        // A weak frame's peak is the noise's as much as the tone's: trusted less.
+        const double clear = power_[i] / std::max(localNoise_[i], 1e-20);
+        const double step = 0.7 * clear / (clear + 30) * (refine(near, power_) - pitch_);
         pitch_ += step;
-        heading_ += 0.2 * (step - heading_);
+        silentHops_ = 0;
     } else {
-        heading_ *= 0.9;
-        pitch_ += heading_;
+        ++silentHops_;
     }
+    if (std::getenv("FINDER")) std::fprintf(stderr, "%.2f near %d score %.2f mean %.3g low %.3g noise %.3g p %.3g pitch %.1f\n", double(samples_) / rate_, near, score(near), mean_[i], low_[i], localNoise_[i], power_[i], pitch_);
     quietFrames_ = score(near) < lockScore / 2 ? quietFrames_ + 1 : 0;
     if (quietFrames_ * hopSeconds > loseSeconds)
         locked_ = false;

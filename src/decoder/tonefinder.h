@@ -41,6 +41,7 @@ private:
     std::vector<float> window_;
     std::vector<std::complex<float>> buffer_, twiddles_;
     std::vector<double> power_, mean_, low_, localNoise_;
+    std::vector<double> recent_;  // the power over the last few hops, to follow a drift by
     int fromBin_, toBin_;
     std::int64_t samples_ = 0;
     int hopCount_ = 0;
@@ -48,7 +49,7 @@ private:
 
     bool locked_ = false;
     double pitch_ = 0;
-    double heading_ = 0;     // Hz a hop the pitch has lately moved by
+    int silentHops_ = 0;     // hops since the followed tone last sounded
     int strongFrames_ = 0;   // hops the best peak has stood out, before a lock
     int betterFrames_ = 0;   // hops another peak has beaten the followed one
     int quietFrames_ = 0;    // hops the followed peak has not stood out

@@ -19,7 +19,9 @@ constexpr double weakDb = 14, strongDb = 28;  // the tone over the noise through
 // the spectrum sees), while the tone is strong enough to tell its phase.
 constexpr double followDb = 16, followGain = 0.02, mostOff = 60;
 constexpr int followLag = 8;
-constexpr double patienceDots = 0.3;   // how long a change must last, in dots
+constexpr double weakFirst = 10;  // the tone's amplitude over the noise's below which it is weak at first
+constexpr double patienceDots = 0.3;   // how long a change must last, in dots...
+constexpr double weakPatience = -0.2;  // ...and more when the tone is weak
 constexpr double memorySeconds = 3;   // how long the amplitudes heard count for the levels
 constexpr double lowestDb = -140, binDb = 0.5;
 constexpr int bins = 300;
@@ -35,7 +37,8 @@ Keyer::Keyer(double rate)
 {
     ring_.assign(512, {});
     histogram_.assign(bins, 0.0);
-    resize(int(std::lround(longFilter * 0.03 * stepRate_)));
+    firstTaps_ = int(std::lround(longFilter * 0.03 * stepRate_));
+    resize(firstTaps_);
     patience_ = std::llround(patienceDots * 0.03 * rate_);
 }
 
@@ -58,20 +61,25 @@ void Keyer::setUnit(double seconds)
     followAt_ = db > followDb ? noise_ + 0.5 * (tone_ - noise_) : std::numeric_limits<double>::max();
     const double length = longFilter + strong * (shortFilter - longFilter);
     const int taps = std::clamp(int(std::lround(length * dotTaps)), 4, int(ring_.size()) - 1);
-    if (std::abs(taps - taps_) * 8 > taps_) {
-        // Noise's amplitude through a longer filter falls as its square root:
-        // the noise's part of what was heard is shifted down with it.
-        const int shift = int(std::lround(10 * std::log10(double(taps) / taps_) / binDb));
-        std::vector<double> moved(bins, 0.0);
-        for (int b = 0; b < bins; ++b) {
-            const bool noise = lowestDb + b * binDb < 20 * std::log10(std::max(1e-12, 0.5 * (noise_ + tone_)));
-            moved[std::size_t(std::clamp(noise ? b - shift : b, 0, bins - 1))] += histogram_[std::size_t(b)];
-        }
-        histogram_.swap(moved);
-        noise_ *= std::sqrt(double(taps_) / taps);
-        resize(taps);
+    unitKnown_ = true;
+    if (std::abs(taps - taps_) * 8 > taps_)
+        setLength(taps);
+    patience_ = std::llround((patienceDots + (1 - strong) * weakPatience) * seconds * rate_);
+}
+
+void Keyer::setLength(int taps)
+{
+    // Noise's amplitude through a longer filter falls as its square root:
+    // the noise's part of what was heard is shifted down with it.
+    const int shift = int(std::lround(10 * std::log10(double(taps) / taps_) / binDb));
+    std::vector<double> moved(bins, 0.0);
+    for (int b = 0; b < bins; ++b) {
+        const bool noise = lowestDb + b * binDb < 20 * std::log10(std::max(1e-12, 0.5 * (noise_ + tone_)));
+        moved[std::size_t(std::clamp(noise ? b - shift : b, 0, bins - 1))] += histogram_[std::size_t(b)];
     }
-    patience_ = std::llround(patienceDots * seconds * rate_);
+    histogram_.swap(moved);
+    noise_ *= std::sqrt(double(taps_) / taps);
+    resize(taps);
 }
 
 void Keyer::resize(int taps)
@@ -153,6 +161,11 @@ void Keyer::learnLevels()
         noise_ = std::pow(10, (lowestDb + low * binDb) / 20);
         tone_ = std::pow(10, (lowestDb + high * binDb) / 20);
     }
+    // Until the speed is known the filter fits the fastest dots; a weak tone
+    // heard through it breaks into crackle, and the speed guessed from that
+    // would be wrong: it is heard through a 20 wpm dot's filter instead.
+    if (!unitKnown_ && taps_ < 2 * firstTaps_ && weight_ > 500 && tone_ < weakFirst * noise_)
+        setLength(2 * firstTaps_);
 }
 
 void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)

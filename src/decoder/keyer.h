@@ -45,6 +45,7 @@ private:
         float amplitude;
     };
     void resize(int taps);
+    void setLength(int taps);
     void learnLevels();
 
     double rate_;
@@ -62,6 +63,8 @@ private:
     std::vector<std::complex<double>> ring_;  // the mixed-down samples, for the filter
     std::size_t ringAt_ = 0;
     int taps_ = 0;
+    int firstTaps_ = 0;
+    bool unitKnown_ = false;
     std::complex<double> sum_{};
     std::deque<Sample> pending_;
 

@@ -15,7 +15,7 @@ constexpr double guessSpread = 0.3;   // wider while guessing
 constexpr double follow = 0.1;        // how fast the dot length follows each element
 constexpr double settle = 0.05;       // how fast the lengths heard, against it, settle
 constexpr std::size_t longGapsKept = 16;  // gaps between letters or words remembered
-constexpr int firstTones = 6;         // tones heard before the speed is guessed
+constexpr int firstTones = 10;        // tones heard before the speed is guessed
 constexpr std::size_t recentSpans = 40;
 constexpr double shortest = 0.02, longest = 0.3;  // a dot's length: 60 to 4 wpm
 constexpr int longestCode = 7;
@@ -271,10 +271,13 @@ void Timing::readRun(std::string& out)
 
     // A speed followed astray (noise read as elements, a new sender) is
     // caught by a fresh guess from the last few dozen elements.
+    // The first guess, made from a few elements heard through a filter not
+    // yet fitted to them, is checked more readily than a speed long followed.
     if (recent_.size() >= 16) {
+        const bool early = ++runs_ < 12;
         const double guess = std::log(mostLikelyUnit(recent_));
-        doubts_ = std::abs(guess - unit_) > std::log(1.8) ? doubts_ + 1 : 0;
-        if (doubts_ >= 4) {
+        doubts_ = std::abs(guess - unit_) > std::log(early ? 1.4 : 1.8) ? doubts_ + 1 : 0;
+        if (doubts_ >= (early ? 1 : 4)) {
             const double shift = guess - unit_;
             unit_ = guess;
             dot_ = dash_ = gap_ = 0;

@@ -55,6 +55,7 @@ private:
     std::vector<Span> first_;   // until the speed is guessed
     std::deque<Span> recent_;   // to check the speed followed against a fresh guess
     int doubts_ = 0;
+    int runs_ = 0;  // runs read since the speed was first guessed
 
     // Logarithms: of the unit (a dot and the gap after it make two, a dash
     // and its gap four, however the filter and the thresholds lengthen tones

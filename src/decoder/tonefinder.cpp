@@ -197,7 +197,7 @@ void ToneFinder::analyse()
     if (power_[i] > 4 * low_[i] && score(near) > lockScore / 2) {
         // A weak frame's peak is the noise's as much as the tone's: trusted less.
         const double clear = power_[i] / std::max(localNoise_[i], 1e-20);
-        const double step = 0.7 * clear / (clear + 30) * (refine(near, power_) - pitch_);
+        const double step = 0.7 * clear / (clear + 300) * (refine(near, power_) - pitch_);
         pitch_ += step;
         silentHops_ = 0;
     } else {

@@ -14,7 +14,7 @@ constexpr double envelopeRate = 1000;  // Hz: a millisecond's grain for every le
 // is weak, half of one when it is strong enough to spare the noise, so that
 // a hand's short gaps (half a dot) still show.
 constexpr double longFilter = 1.0, shortFilter = 0.3;
-constexpr double weakDb = 14, strongDb = 28;  // the tone over the noise through a dot's filter
+constexpr double weakDb = 14, strongDb = 24;  // the tone over the noise through a dot's filter
 // Within the filter the pitch is followed too (a whistle wobbles faster than
 // the spectrum sees), while the tone is strong enough to tell its phase.
 constexpr double followDb = 16, followGain = 0.02, mostOff = 60;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <cstdio>
-#include <cstdlib>
 
 namespace decoder {
 
@@ -129,7 +127,6 @@ void Timing::betweenLetters(double seconds)
 
 void Timing::span(Span s, std::string& out)
 {
-    if (std::getenv("SPANS")) std::fprintf(stderr, "%s%.0f ", s.tone ? "+" : "-", s.seconds * 1000);
     if (!s.tone && !heardTone_)
         return;  // the silence before anything: nothing to learn from
     heardTone_ = true;
@@ -167,7 +164,6 @@ void Timing::silenceEnded(double seconds, std::string& out)
         gaps_.push_back(seconds);
         return;
     }
-    if (std::getenv("TIMING")) std::fprintf(stderr, "gap %.3f unit %.3f letter %.3f word %.3f thr %.3f close %.3f\n", seconds, unit(), std::exp(letterGap_), std::exp(wordGap_), wordGap(), closeRun());
     betweenLetters(seconds);
 }
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <numbers>
 
 namespace decoder {
@@ -194,7 +192,7 @@ void ToneFinder::analyse()
     }
     // Follow the peak while it sounds; in the gaps there is only noise to follow.
     const auto i = std::size_t(near);
-    if (power_[i] > 4 * low_[i] && score(near) > lockScore / 2) {
+    if (power_[i] > 6 * std::max(low_[i], localNoise_[i])) {
         // A weak frame's peak is the noise's as much as the tone's: trusted less.
         const double clear = power_[i] / std::max(localNoise_[i], 1e-20);
         const double step = 0.7 * clear / (clear + 300) * (refine(near, power_) - pitch_);
@@ -203,7 +201,6 @@ void ToneFinder::analyse()
     } else {
         ++silentHops_;
     }
-    if (std::getenv("FINDER")) std::fprintf(stderr, "%.2f near %d score %.2f mean %.3g low %.3g noise %.3g p %.3g pitch %.1f\n", double(samples_) / rate_, near, score(near), mean_[i], low_[i], localNoise_[i], power_[i], pitch_);
     quietFrames_ = score(near) < lockScore / 2 ? quietFrames_ + 1 : 0;
     if (quietFrames_ * hopSeconds > loseSeconds)
         locked_ = false;

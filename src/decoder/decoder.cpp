@@ -10,6 +10,14 @@
 
 namespace decoder {
 
+namespace {
+
+// How far behind the input the keyer listens: the tone is found and locked
+// within this, and a letter still comes out within a second at 5 wpm.
+constexpr double lateSeconds = 0.3;
+
+}  // namespace
+
 Decoder::Decoder(double rate, std::vector<std::string> alphabet)
     : rate_(std::clamp(rate, 8000.0, 48000.0))
     , alphabet_(alphabet.empty() ? ituCodes() : std::move(alphabet))
@@ -23,8 +31,9 @@ void Decoder::startOver()
 {
     finder_ = std::make_unique<ToneFinder>(rate_);
     keyer_ = std::make_unique<Keyer>(rate_);
-    delay_.assign(std::size_t(finder_->hop()), 0.f);
+    delay_.assign(std::size_t(lateSeconds * rate_), 0.f);
     delayAt_ = 0;
+    pitches_.clear();
     timing_ = std::make_unique<Timing>(alphabet_);
     levelSum_ = 0;
     levelCount_ = 0;
@@ -38,10 +47,17 @@ void Decoder::feed(std::span<const float> samples)
     std::string morse;
     std::vector<Span> spans;
     for (const float x : samples) {
-        // The keyer hears each sample half a frame late, mixed down with the
-        // pitch of the frame centred on it rather than of one before it.
+        // The keyer hears each sample a moment late: mixed down with the
+        // pitch of frames after it, and with the tone already found when it
+        // first sounds, so that the first letters are not lost to the search.
         delay_[delayAt_] = x;
         delayAt_ = (delayAt_ + 1) % delay_.size();
+        // Each sample with the pitch of the frame centred on it.
+        const std::int64_t heardAt = finder_->frameEnd() - std::int64_t(delay_.size());
+        while (pitches_.size() > 1 && pitches_[1].first <= heardAt)
+            pitches_.pop_front();
+        if (!pitches_.empty())
+            keyer_->setPitch(pitches_.front().second);
         keyer_->push(delay_[delayAt_]);
         levelSum_ += double(x) * x;
         if (++levelCount_ >= long(rate_ / 10)) {
@@ -52,13 +68,21 @@ void Decoder::feed(std::span<const float> samples)
         if (!finder_->push(x))
             continue;
         const std::int64_t end = finder_->frameEnd();
+        const auto late = std::int64_t(delay_.size());
         if (finder_->impulsive())
-            keyer_->hold(end - finder_->frameLength() + finder_->hop(), end + finder_->hop());
-        if (finder_->locked())
-            keyer_->setPitch(finder_->pitch());
-        // Decided half a frame behind the spectrum, so that a burst is
-        // known before the samples it spoils are judged.
-        keyer_->decide(end - 2 * finder_->hop(), finder_->locked(), spans);
+            keyer_->hold(end - finder_->frameLength() + late, end + late);
+        if (finder_->locked()) {
+            // Just locked: what went before it was this tone too.
+            if (pitches_.empty() || pitches_.back().second == 0)
+                for (auto& p : pitches_)
+                    p.second = finder_->pitch();
+            pitches_.emplace_back(end - finder_->frameLength() / 2, finder_->pitch());
+        } else {
+            pitches_.emplace_back(end - finder_->frameLength() / 2, 0.0);
+        }
+        // What the keyer has heard lies a moment behind the spectrum: a
+        // burst in it is known before the samples it spoils are judged.
+        keyer_->decide(end, finder_->locked(), spans);
         for (const Span& s : spans)
             timing_->span(s, morse);
         spans.clear();
@@ -73,6 +97,11 @@ void Decoder::finish()
 {
     std::string morse;
     std::vector<Span> spans;
+    for (std::size_t i = 0; i < delay_.size(); ++i) {
+        keyer_->push(delay_[delayAt_]);
+        delay_[delayAt_] = 0;
+        delayAt_ = (delayAt_ + 1) % delay_.size();
+    }
     keyer_->decide(finder_->frameEnd(), finder_->locked(), spans);
     for (const Span& s : spans)
         timing_->span(s, morse);

@@ -20,6 +20,8 @@
 // elements already heard are read with it, so the first letters are not lost.
 
 #include <atomic>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -73,6 +75,7 @@ private:
     std::unique_ptr<Timing> timing_;
     std::vector<float> delay_;
     std::size_t delayAt_ = 0;
+    std::deque<std::pair<std::int64_t, double>> pitches_;  // each frame's centre and the pitch there
     std::atomic<bool> resetAsked_ = false;
     double levelSum_ = 0;
     long levelCount_ = 0;

@@ -37,6 +37,8 @@ Keyer::Keyer(double rate)
 {
     ring_.assign(512, {});
     histogram_.assign(bins, 0.0);
+    for (int b = 0; b < bins; ++b)
+        amplitudes_.push_back(std::pow(10, (lowestDb + (b + 0.5) * binDb) / 20));
     firstTaps_ = int(std::lround(longFilter * 0.03 * stepRate_));
     resize(firstTaps_);
     patience_ = std::llround(patienceDots * 0.03 * rate_);
@@ -137,15 +139,18 @@ double Keyer::signalToNoise() const { return noise_ > 0 ? tone_ / noise_ : 0.0; 
 
 void Keyer::learnLevels()
 {
+    // Split on amplitude itself, not its logarithm: the noise's amplitudes
+    // crowd near nothing with a long tail downwards in decibels, which a
+    // split in decibels would cut through while the tone is still rare.
     double total = 0, sum = 0;
     for (int b = 0; b < bins; ++b) {
         total += histogram_[std::size_t(b)];
-        sum += b * histogram_[std::size_t(b)];
+        sum += amplitudes_[std::size_t(b)] * histogram_[std::size_t(b)];
     }
     double below = 0, belowSum = 0, best = -1, low = 0, high = 0;
     for (int b = 0; b + 1 < bins; ++b) {
         below += histogram_[std::size_t(b)];
-        belowSum += b * histogram_[std::size_t(b)];
+        belowSum += amplitudes_[std::size_t(b)] * histogram_[std::size_t(b)];
         const double above = total - below;
         if (below < 1e-9 || above < 1e-9)
             continue;
@@ -158,13 +163,13 @@ void Keyer::learnLevels()
         }
     }
     if (best > 0) {
-        noise_ = std::pow(10, (lowestDb + low * binDb) / 20);
-        tone_ = std::pow(10, (lowestDb + high * binDb) / 20);
+        noise_ = low;
+        tone_ = high;
     }
     // Until the speed is known the filter fits the fastest dots; a weak tone
     // heard through it breaks into crackle, and the speed guessed from that
     // would be wrong: it is heard through a 20 wpm dot's filter instead.
-    if (!unitKnown_ && taps_ < 2 * firstTaps_ && weight_ > 500 && tone_ < weakFirst * noise_)
+    if (!unitKnown_ && taps_ < 2 * firstTaps_ && presentFor_ > 250 && tone_ < weakFirst * noise_)
         setLength(2 * firstTaps_);
 }
 
@@ -181,6 +186,9 @@ void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
             changing_ = -1;
             continue;
         }
+        recent_.push_back({at, a});
+        if (recent_.size() > 1000)
+            recent_.pop_front();
         const double db = 20 * std::log10(std::max(double(a), 1e-12));
         histogram_[std::size_t(std::clamp(int((db - lowestDb) / binDb), 0, bins - 1))] += 1;
         weight_ += 1;
@@ -196,6 +204,7 @@ void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
         const double on = std::max(noise_ + onAt * (tone_ - noise_), onFloor * noise_);
         const double off = std::max(noise_ + offAt * (tone_ - noise_), offFloor * noise_);
         const bool heard = present && (state_ ? a > off : a > on);
+        presentFor_ = present ? presentFor_ + 1 : 0;
         if (heard == state_) {
             changing_ = -1;
             continue;
@@ -203,7 +212,17 @@ void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
         if (changing_ < 0)
             changing_ = at;
         if (at - changing_ >= patience_ || (!present && state_)) {
-            out.push_back({state_, double(changing_ - since_) / rate_});
+            // A tone is measured from where it was halfway up, by the levels
+            // known at its end: the first of all began while they were still
+            // the noise's alone, and was taken from the first crackle.
+            std::int64_t from = since_;
+            if (state_)
+                for (const Sample& r : recent_)
+                    if (r.at >= since_ && r.amplitude >= 0.5 * (noise_ + tone_)) {
+                        from = std::min(r.at, changing_);
+                        break;
+                    }
+            out.push_back({state_, double(changing_ - from) / rate_});
             since_ = changing_;
             state_ = heard;
             changing_ = -1;

@@ -65,8 +65,10 @@ private:
     int taps_ = 0;
     int firstTaps_ = 0;
     bool unitKnown_ = false;
+    int presentFor_ = 0;  // envelope samples since there was a tone to listen to
     std::complex<double> sum_{};
     std::deque<Sample> pending_;
+    std::deque<Sample> recent_;  // the last decided, for where a tone began
 
     std::deque<std::pair<std::int64_t, std::int64_t>> holds_;
     // The amplitudes heard lately, in half-decibel bins, the old ones
@@ -74,6 +76,7 @@ private:
     // method), they give the noise's level and the tone's however much of
     // the time the key is down, with no decision of ours fed back into them.
     std::vector<double> histogram_;
+    std::vector<double> amplitudes_;  // each bin's amplitude
     double weight_ = 0;
     int sinceLevels_ = 0;
     double noise_ = 0, tone_ = 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <cstdio>
+#include <cstdlib>
 
 namespace decoder {
 
@@ -41,13 +43,13 @@ double Timing::closeRun() const
     // No gap inside a letter is twice its usual length, even by hand; but a
     // tight hand's gap between letters may be shorter than that.
     const double inside = std::exp(unit_ + gap_);
-    return std::min(2.0 * inside, std::max(0.75 * std::exp(letterGap_), 1.6 * inside));
+    return std::min(2.0 * inside, std::max(0.75 * std::exp(unit_ + letterGap_), 1.6 * inside));
 }
 
 double Timing::wordGap() const
 {
     // Between the two, where an uneven hand's gaps are as likely one as the other.
-    return 1.03 * std::exp(0.5 * (letterGap_ + wordGap_));
+    return 1.03 * std::exp(unit_ + 0.5 * (letterGap_ + wordGap_));
 }
 
 double Timing::mostLikelyUnit(const std::deque<Span>& spans) const
@@ -82,9 +84,23 @@ void Timing::learnFirst()
     const std::deque<Span> spans(first_.begin(), first_.end());
     const double u = mostLikelyUnit(spans);
     unit_ = std::log(u);
-    dot_ = dash_ = gap_ = 0;
-    letterGap_ = std::log(3 * u);
-    wordGap_ = std::log(7 * u);
+    // How much longer the filter and thresholds make tones, and shorter
+    // silences, seen already in these first elements.
+    double sums[3] = {0, 0, 0};
+    int counts[3] = {0, 0, 0};
+    for (const Span& s : first_) {
+        const double l = std::log(s.seconds / u);
+        const int kind = s.tone ? (l > 0.5 * std::log(3) ? 1 : 0) : 2;
+        if (!s.tone && l > std::log(2))
+            continue;
+        sums[kind] += kind == 1 ? l - std::log(3) : l;
+        ++counts[kind];
+    }
+    dot_ = counts[0] ? std::clamp(sums[0] / counts[0], std::log(0.5), std::log(2.0)) : 0;
+    dash_ = counts[1] ? std::clamp(sums[1] / counts[1], std::log(0.6), std::log(1.5)) : 0;
+    gap_ = counts[2] ? std::clamp(sums[2] / counts[2], std::log(0.5), std::log(2.0)) : 0;
+    letterGap_ = std::log(3);
+    wordGap_ = std::log(7);
     for (const Span& s : first_)
         if (!s.tone && s.seconds > 2.2 * u)
             betweenLetters(s.seconds);
@@ -96,9 +112,10 @@ void Timing::betweenLetters(double seconds)
     // A pause is no gap; and one hardly longer than a gap inside a letter
     // (the hand's rare short one, split by the letters' codes) would teach
     // the wrong length.
-    if (std::log(seconds) > wordGap_ + std::log(4) || std::log(seconds) < unit_ + gap_ + std::log(1.8))
+    const double l = std::log(seconds) - unit_;
+    if (l > wordGap_ + std::log(4) || l < gap_ + std::log(1.8))
         return;
-    longGaps_.push_back(std::log(seconds));
+    longGaps_.push_back(l);
     if (longGaps_.size() > longGapsKept)
         longGaps_.pop_front();
     std::vector<double> sorted(longGaps_.begin(), longGaps_.end());
@@ -120,13 +137,14 @@ void Timing::betweenLetters(double seconds)
     double lower = 0;
     for (std::size_t i = 0; i < split; ++i)
         lower += sorted[i];
-    letterGap_ = std::max(lower / double(split), unit_ + gap_ + std::log(2.0));
+    letterGap_ = std::max(lower / double(split), gap_ + std::log(2.0));
     wordGap_ = split < sorted.size() ? (sum - lower) / double(sorted.size() - split) : letterGap_ + std::log(7.0 / 3);
     wordGap_ = std::max(wordGap_, letterGap_ + std::log(1.6));
 }
 
 void Timing::span(Span s, std::string& out)
 {
+    if (std::getenv("SPANS")) std::fprintf(stderr, "%s%.0f ", s.tone ? "+" : "-", s.seconds * 1000);
     if (!s.tone && !heardTone_)
         return;  // the silence before anything: nothing to learn from
     heardTone_ = true;
@@ -204,6 +222,34 @@ void Timing::readRun(std::string& out)
 {
     // The run split into letters: best[j] is the least cost of reading its
     // first j tones, each letter a code of the alphabet.
+    // A crackle far shorter than a dot is no element: it joins the gaps
+    // either side of it (or is dropped, at a run's edge).
+    for (std::size_t k = 0; k < tones_.size() && tones_.size() > 1;) {
+        if (tones_[k] >= 0.35 * std::exp(unit_ + dot_)) {
+            ++k;
+            continue;
+        }
+        if (k == 0) {
+            gaps_.erase(gaps_.begin());
+        } else if (k + 1 == tones_.size()) {
+            gaps_.pop_back();
+        } else {
+            gaps_[k - 1] += tones_[k] + gaps_[k];
+            gaps_.erase(gaps_.begin() + std::ptrdiff_t(k));
+        }
+        tones_.erase(tones_.begin() + std::ptrdiff_t(k));
+    }
+    // A tone cut short and then broken off by a gap just as short is one
+    // tone heard unsteadily (the noise on its edge): joined to the next.
+    for (std::size_t k = 0; k + 1 < tones_.size();) {
+        if (tones_[k] < 0.6 * std::exp(unit_ + dot_) && gaps_[k] < 0.6 * std::exp(unit_ + gap_)) {
+            tones_[k + 1] += tones_[k] + gaps_[k];
+            tones_.erase(tones_.begin() + std::ptrdiff_t(k));
+            gaps_.erase(gaps_.begin() + std::ptrdiff_t(k));
+        } else {
+            ++k;
+        }
+    }
     const std::size_t n = tones_.size();
     const double dot = unit_ + dot_, dash = unit_ + std::log(3) + dash_, gap = unit_ + gap_;
     std::vector<double> best(n + 1, std::numeric_limits<double>::max());
@@ -215,7 +261,7 @@ void Timing::readRun(std::string& out)
             const std::size_t i = j - length;
             if (best[i] == std::numeric_limits<double>::max())
                 continue;
-            double joins = i > 0 ? cost(gaps_[i - 1], letterGap_) : 0;
+            double joins = i > 0 ? cost(gaps_[i - 1], unit_ + letterGap_) : 0;
             for (std::size_t k = i; k + 1 < j; ++k)
                 joins += cost(gaps_[k], gap);
             for (const std::string& c : codes_[length]) {
@@ -274,13 +320,8 @@ void Timing::readRun(std::string& out)
         const double guess = std::log(mostLikelyUnit(recent_));
         doubts_ = std::abs(guess - unit_) > std::log(early ? 1.4 : 1.8) ? doubts_ + 1 : 0;
         if (doubts_ >= (early ? 1 : 4)) {
-            const double shift = guess - unit_;
             unit_ = guess;
             dot_ = dash_ = gap_ = 0;
-            letterGap_ += shift;
-            wordGap_ += shift;
-            for (double& g : longGaps_)
-                g += shift;
             doubts_ = 0;
         }
     }

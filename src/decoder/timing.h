@@ -61,10 +61,10 @@ private:
     // and its gap four, however the filter and the thresholds lengthen tones
     // and shorten silences), of how much longer or shorter than that dots,
     // dashes and gaps inside letters are heard, and of the gaps between
-    // letters and words in seconds.
+    // letters and words in units, so that they follow a change of speed.
     double unit_ = 0, dot_ = 0, dash_ = 0, gap_ = 0, letterGap_ = 0, wordGap_ = 0;
 
-    // The last gaps between letters or words (logarithms), which split in two
+    // The last gaps between letters or words (logarithms, in units), which split in two
     // where they are best apart: the shorter are between letters, the longer
     // between words. While they do not split, all are between letters, as most gaps are.
     std::deque<double> longGaps_;

@@ -160,7 +160,8 @@ void ToneFinder::analyse()
             strongFrames_ = score(best) > lockScore ? 1 : 0;
         }
         candidate_ = best;
-        if (strongFrames_ >= lockHops) {
+        // A tone standing far out of the noise is taken at once.
+        if (strongFrames_ >= lockHops || (strongFrames_ >= 3 && score(best) > 4 * lockScore)) {
             locked_ = true;
             pitch_ = refine(best, mean_);
             silentHops_ = 0;

@@ -38,8 +38,8 @@ std::vector<Case> cases(bool quick)
     const std::size_t many = quick ? 150 : 400, fewer = quick ? 80 : 200;
     testsignal::Settings machine;
     std::vector<Case> all;
-    all.push_back({"20 wpm, 700 Hz", machine,
-                   {-16, -14, -12, -10, -8, -6, -4, -2, 0, 2, 4, 6, 8, 10, 12, 15, 20, 25, 30}, many});
+    all.push_back(
+        {"20 wpm, 700 Hz", machine, {-16, -14, -12, -10, -8, -6, -4, -2, 0, 2, 4, 6, 8, 10, 12, 15, 20, 25, 30}, many});
     testsignal::Settings hand = machine;
     hand.jitter = 0.2;
     hand.speedChange = 0.3;
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
             const std::size_t skip = c.afterFive ? 5 : 0;
             const race::Heard ours = race::ours(signal.samples, s.rate);
             const race::Heard multimon = race::multimon(signal.samples, 1200 / s.wpm, files);
-            const race::Heard morse2ascii = race::morse2ascii(signal.samples, files);
+            const race::Heard morse2ascii = race::morse2ascii(signal.samples, signal.letterEnds, files);
             cpu += ours.cpuSeconds;
             audio += double(signal.samples.size()) / s.rate;
             const double wrong[] = {race::wrong(sent, ours.text, skip), race::wrong(sent, multimon.text, skip),

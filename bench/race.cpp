@@ -28,9 +28,8 @@ double threadSeconds()
 std::vector<std::int16_t> sixteenBits(const std::vector<float>& samples)
 {
     std::vector<std::int16_t> out(samples.size());
-    std::transform(samples.begin(), samples.end(), out.begin(), [](float x) {
-        return std::int16_t(std::lround(std::clamp(x, -1.f, 1.f) * 32767));
-    });
+    std::transform(samples.begin(), samples.end(), out.begin(),
+                   [](float x) { return std::int16_t(std::lround(std::clamp(x, -1.f, 1.f) * 32767)); });
     return out;
 }
 
@@ -43,7 +42,10 @@ std::string run(const QString& program, const QStringList& arguments)
     return process.readAllStandardOutput().toStdString();
 }
 
-template<typename T> void put(std::ofstream& out, T value) { out.write(reinterpret_cast<const char*>(&value), sizeof value); }
+template <typename T> void put(std::ofstream& out, T value)
+{
+    out.write(reinterpret_cast<const char*>(&value), sizeof value);
+}
 
 }  // namespace
 
@@ -119,11 +121,11 @@ Heard multimon(const std::vector<float>& samples, int dotMs, const std::filesyst
     const std::vector<std::int16_t> s16 = sixteenBits(samples);
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(s16.data()), std::streamsize(s16.size() * 2));
-    const std::string out = run(QStringLiteral("multimon-ng"),
-                                {QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("MORSE_CW"),
-                                 QStringLiteral("-t"), QStringLiteral("raw"), QStringLiteral("-d"),
-                                 QString::number(dotMs), QStringLiteral("-g"), QString::number(dotMs),
-                                 QString::fromStdString(file.string())});
+    const std::string out
+        = run(QStringLiteral("multimon-ng"),
+              {QStringLiteral("-q"), QStringLiteral("-a"), QStringLiteral("MORSE_CW"), QStringLiteral("-t"),
+               QStringLiteral("raw"), QStringLiteral("-d"), QString::number(dotMs), QStringLiteral("-g"),
+               QString::number(dotMs), QString::fromStdString(file.string())});
     // Its lines start with the demodulator's name; the rest is what it read.
     std::string text;
     std::size_t from = 0;
@@ -140,29 +142,44 @@ Heard multimon(const std::vector<float>& samples, int dotMs, const std::filesyst
     return {normalised(text), 0};
 }
 
-Heard morse2ascii(const std::vector<float>& samples, const std::filesystem::path& folder)
+Heard morse2ascii(const std::vector<float>& samples, const std::vector<double>& letterEnds,
+                  const std::filesystem::path& folder)
 {
-    const std::filesystem::path file = folder / "signal.wav";
-    const std::vector<std::int16_t> s16 = sixteenBits(samples);
-    std::ofstream out(file, std::ios::binary);
-    const auto bytes = std::uint32_t(s16.size() * 2);
-    out.write("RIFF", 4);
-    put(out, std::uint32_t(36 + bytes));
-    out.write("WAVEfmt ", 8);
-    put(out, std::uint32_t(16));
-    put(out, std::uint16_t(1));
-    put(out, std::uint16_t(1));
-    put(out, std::uint32_t(22'050));
-    put(out, std::uint32_t(22'050 * 2));
-    put(out, std::uint16_t(2));
-    put(out, std::uint16_t(16));
-    out.write("data", 4);
-    put(out, bytes);
-    out.write(reinterpret_cast<const char*>(s16.data()), std::streamsize(bytes));
-    out.close();
-    // It prints what it read on standard output (its report goes to the
-    // error stream), lower case and with no gaps between words.
-    return {normalised(run(QStringLiteral("morse2ascii"), {QString::fromStdString(file.string())})), 0};
+    constexpr double piece = 50, rate = 22'050;
+    std::vector<std::size_t> cuts{0};
+    for (std::size_t i = 0; i < letterEnds.size(); ++i) {
+        const bool last = i + 1 == letterEnds.size();
+        if (last || letterEnds[i + 1] - double(cuts.back()) / rate > piece)
+            cuts.push_back(last ? samples.size() : std::size_t((letterEnds[i] + 0.02) * rate));
+    }
+    if (cuts.back() != samples.size())
+        cuts.push_back(samples.size());
+    std::string text;
+    for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+        const std::filesystem::path file = folder / "signal.wav";
+        const std::vector<std::int16_t> s16 = sixteenBits(std::vector<float>(
+            samples.begin() + std::ptrdiff_t(cuts[k]), samples.begin() + std::ptrdiff_t(cuts[k + 1])));
+        std::ofstream out(file, std::ios::binary);
+        const auto bytes = std::uint32_t(s16.size() * 2);
+        out.write("RIFF", 4);
+        put(out, std::uint32_t(36 + bytes));
+        out.write("WAVEfmt ", 8);
+        put(out, std::uint32_t(16));
+        put(out, std::uint16_t(1));
+        put(out, std::uint16_t(1));
+        put(out, std::uint32_t(rate));
+        put(out, std::uint32_t(rate * 2));
+        put(out, std::uint16_t(2));
+        put(out, std::uint16_t(16));
+        out.write("data", 4);
+        put(out, bytes);
+        out.write(reinterpret_cast<const char*>(s16.data()), std::streamsize(bytes));
+        out.close();
+        // It prints what it read on standard output (its report goes to the
+        // error stream), lower case and with no gaps between words.
+        text += run(QStringLiteral("morse2ascii"), {QString::fromStdString(file.string())});
+    }
+    return {normalised(text), 0};
 }
 
 }  // namespace race

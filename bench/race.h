@@ -11,7 +11,7 @@
 namespace race {
 
 struct Heard {
-    std::string text;   // upper case, words one space apart
+    std::string text;       // upper case, words one space apart
     double cpuSeconds = 0;  // ours only: the decoding's time on its thread
 };
 
@@ -20,8 +20,12 @@ Heard ours(const std::vector<float>& samples, int rate);
 // multimon-ng on 16-bit mono samples at 22,050 Hz (the rate its Morse
 // demodulator takes), told the dot's length in ms as its -d and -g.
 Heard multimon(const std::vector<float>& samples, int dotMs, const std::filesystem::path& folder);
-// morse2ascii on a WAV file of 16-bit mono samples at 22,050 Hz.
-Heard morse2ascii(const std::vector<float>& samples, const std::filesystem::path& folder);
+// morse2ascii on WAV files of 16-bit mono samples at 22,050 Hz. It reads a
+// file of over a minute or so as nothing but E's (measured: 67 s right, 100 s
+// wrong), so it is given the signal in pieces of under 50 s, cut just after
+// a letter's last element (`letterEnds`, in seconds), its readings joined.
+Heard morse2ascii(const std::vector<float>& samples, const std::vector<double>& letterEnds,
+                  const std::filesystem::path& folder);
 
 std::string normalised(const std::string& text);
 // Characters wrong (edit distance) over characters sent, letters and digits

@@ -82,8 +82,8 @@ Signal render(const Settings& s)
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
 
     // The program's timing, in seconds, then the hand's.
-    const model::Sending sending =
-        model::timeMorse(keysOf(s.text), {s.wpm, s.spacingWpm > 0 ? s.spacingWpm : s.wpm, 700});
+    const model::Sending sending
+        = model::timeMorse(keysOf(s.text), {s.wpm, s.spacingWpm > 0 ? s.spacingWpm : s.wpm, 700});
     struct Piece {
         bool tone;
         double seconds;
@@ -98,8 +98,8 @@ Signal render(const Settings& s)
         seconds /= 1 + s.speedChange * std::sin(2 * std::numbers::pi * along);
         if (s.jitter > 0)
             seconds *= std::clamp(1 + s.jitter * normal(random), 0.5, 2.0);
-        const bool letterEnd = span.tone && (i + 1 == sending.spans.size()
-                                             || double(sending.spans[i + 1].samples) / model::sampleRate > 1.5 * unit);
+        const bool letterEnd = span.tone
+            && (i + 1 == sending.spans.size() || double(sending.spans[i + 1].samples) / model::sampleRate > 1.5 * unit);
         pieces.push_back({span.tone, seconds, letterEnd});
     }
 
@@ -124,7 +124,8 @@ Signal render(const Settings& s)
         at += p.seconds;
     }
 
-    const double driftPhase = 2 * std::numbers::pi * uniform(random), wanderPhase = 2 * std::numbers::pi * uniform(random);
+    const double driftPhase = 2 * std::numbers::pi * uniform(random),
+                 wanderPhase = 2 * std::numbers::pi * uniform(random);
     const double fadePhase = 2 * std::numbers::pi * uniform(random);
     const double noiseDeviation = std::isfinite(s.snrDb)
         ? std::sqrt(amplitude * amplitude / 2 / (3000 * std::pow(10, s.snrDb / 10)) * s.rate / 2)
@@ -144,8 +145,8 @@ Signal render(const Settings& s)
             : 1.0;
         x[i] = amplitude * fade * key[i] * std::sin(phase) + noiseDeviation * normal(random);
         if (s.otherOffset != 0) {
-            otherPhase = std::fmod(otherPhase + 2 * std::numbers::pi * (hz + s.otherOffset) / s.rate,
-                                   2 * std::numbers::pi);
+            otherPhase
+                = std::fmod(otherPhase + 2 * std::numbers::pi * (hz + s.otherOffset) / s.rate, 2 * std::numbers::pi);
             x[i] += otherAmplitude * std::sin(otherPhase);
         }
     }

@@ -17,27 +17,27 @@ namespace testsignal {
 struct Settings {
     std::string text;  // Latin letters, digits and spaces, sent in international Morse
     int rate = 22'050;
-    int wpm = 20;         // the symbols' speed
-    int spacingWpm = 0;   // the letters' and words' (Farnsworth's); 0: the same
-    double pitch = 700;   // Hz
-    double drift = 0;     // Hz: a slow wander of up to this much either way...
+    int wpm = 20;             // the symbols' speed
+    int spacingWpm = 0;       // the letters' and words' (Farnsworth's); 0: the same
+    double pitch = 700;       // Hz
+    double drift = 0;         // Hz: a slow wander of up to this much either way...
     double driftSeconds = 8;  // ...swinging back and forth about this often
-    double wobble = 0;    // Hz: and a quick wobble of up to this much (a whistler's breath)...
-    double wobbleHz = 4;  // ...this many times a second
-    double jitter = 0;    // a hand: each element and gap times a factor, normal, mean 1, this deviation, kept to 0.5-2
-    double speedChange = 0;  // the speed swings by this fraction either way over the message (0.3: ±30 %)
-    double fadeDb = 0;       // the tone fades by up to this much...
-    double fadeSeconds = 5;  // ...this often
+    double wobble = 0;        // Hz: and a quick wobble of up to this much (a whistler's breath)...
+    double wobbleHz = 4;      // ...this many times a second
+    double jitter = 0;  // a hand: each element and gap times a factor, normal, mean 1, this deviation, kept to 0.5-2
+    double speedChange = 0;      // the speed swings by this fraction either way over the message (0.3: ±30 %)
+    double fadeDb = 0;           // the tone fades by up to this much...
+    double fadeSeconds = 5;      // ...this often
     double clicksPerMinute = 0;  // bangs and clicks, each ten times the tone's amplitude
-    double otherOffset = 0;  // Hz from the pitch: a steady second tone there (0: none)...
-    double otherDb = 0;      // ...this loud against the keyed one
+    double otherOffset = 0;      // Hz from the pitch: a steady second tone there (0: none)...
+    double otherDb = 0;          // ...this loud against the keyed one
     double snrDb = std::numeric_limits<double>::infinity();
     std::uint32_t seed = 1;
     double leadSeconds = 1, tailSeconds = 1.5;  // noise alone before and after
 };
 
 struct Signal {
-    std::vector<float> samples;  // full scale ±1, never clipped
+    std::vector<float> samples;      // full scale ±1, never clipped
     std::vector<double> letterEnds;  // seconds: where each letter's last element ends
 };
 

@@ -19,8 +19,7 @@ constexpr double lateSeconds = 0.3;
 }  // namespace
 
 Decoder::Decoder(double rate, std::vector<std::string> alphabet)
-    : rate_(std::clamp(rate, 8000.0, 48000.0))
-    , alphabet_(alphabet.empty() ? ituCodes() : std::move(alphabet))
+    : rate_(std::clamp(rate, 8000.0, 48000.0)), alphabet_(alphabet.empty() ? ituCodes() : std::move(alphabet))
 {
     startOver();
 }

@@ -31,11 +31,11 @@
 namespace decoder {
 
 struct Readings {
-    double level = -120;    // the input's power over the last tenth of a second, dB below full scale
-    double pitch = 0;       // Hz of the tone locked on; 0 while none is
-    double wpm = 0;         // the speed heard, words a minute; 0 until learnt
-    double toneToNoise = 0; // dB, the tone over the noise in the decoder's filter; 0 until known
-    bool keyed = false;     // whether the tone sounds now
+    double level = -120;     // the input's power over the last tenth of a second, dB below full scale
+    double pitch = 0;        // Hz of the tone locked on; 0 while none is
+    double wpm = 0;          // the speed heard, words a minute; 0 until learnt
+    double toneToNoise = 0;  // dB, the tone over the noise in the decoder's filter; 0 until known
+    bool keyed = false;      // whether the tone sounds now
 };
 
 class ToneFinder;
@@ -59,8 +59,8 @@ public:
     void finish();  // the input has ended: the last letter is read at once
 
     // Any thread's side.
-    std::string take();         // the Morse read since the last take()
-    std::string text() const;   // all of it since the start
+    std::string take();        // the Morse read since the last take()
+    std::string text() const;  // all of it since the start
     Readings readings() const;
     void reset();
 

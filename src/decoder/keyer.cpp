@@ -19,21 +19,19 @@ constexpr double weakDb = 14, strongDb = 24;  // the tone over the noise through
 // the spectrum sees), while the tone is strong enough to tell its phase.
 constexpr double followDb = 16, followGain = 0.02, mostOff = 60;
 constexpr int followLag = 8;
-constexpr double weakFirst = 10;  // the tone's amplitude over the noise's below which it is weak at first
+constexpr double weakFirst = 10;       // the tone's amplitude over the noise's below which it is weak at first
 constexpr double patienceDots = 0.3;   // how long a change must last, in dots...
 constexpr double weakPatience = -0.2;  // ...and more when the tone is weak
-constexpr double memorySeconds = 3;   // how long the amplitudes heard count for the levels
+constexpr double memorySeconds = 3;    // how long the amplitudes heard count for the levels
 constexpr double lowestDb = -140, binDb = 0.5;
 constexpr int bins = 300;
-constexpr double onAt = 0.55, offAt = 0.38;  // of the way from the noise's level to the tone's
+constexpr double onAt = 0.55, offAt = 0.38;      // of the way from the noise's level to the tone's
 constexpr double onFloor = 2.6, offFloor = 2.0;  // and never nearer the noise than these times its level
 
 }  // namespace
 
 Keyer::Keyer(double rate)
-    : rate_(rate)
-    , decimation_(std::max(1, int(std::lround(rate / envelopeRate))))
-    , stepRate_(rate / decimation_)
+    : rate_(rate), decimation_(std::max(1, int(std::lround(rate / envelopeRate)))), stepRate_(rate / decimation_)
 {
     ring_.assign(512, {});
     histogram_.assign(bins, 0.0);
@@ -115,7 +113,8 @@ void Keyer::push(float sample)
     // The tone's phase turning in the filter is the pitch being off.
     const std::size_t lagged = (outputAt_ + outputs_.size() - followLag) % outputs_.size();
     if (amplitude > followAt_ && std::abs(outputs_[lagged]) * 2 / taps_ > followAt_) {
-        const double off = std::arg(sum_ * std::conj(outputs_[lagged])) * stepRate_ / (2 * std::numbers::pi * followLag);
+        const double off
+            = std::arg(sum_ * std::conj(outputs_[lagged])) * stepRate_ / (2 * std::numbers::pi * followLag);
         offset_ = std::clamp(offset_ + followGain * off, -mostOff, mostOff);
     }
     offset_ *= 0.999;  // the spectrum follows the slow part of a drift

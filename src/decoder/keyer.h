@@ -36,7 +36,7 @@ public:
     void hold(std::int64_t from, std::int64_t to);
 
     bool keyed() const { return state_; }
-    double silence() const;  // seconds of the silence going on now, 0 during a tone
+    double silence() const;        // seconds of the silence going on now, 0 during a tone
     double signalToNoise() const;  // the tone's amplitude over the noise's in the filter, when known
 
 private:
@@ -52,7 +52,7 @@ private:
     int decimation_;
     double stepRate_;  // envelope samples a second
     double phase_ = 0, pitch_ = 0;
-    double offset_ = 0;  // Hz the tone is heard off the pitch given, followed in the filter
+    double offset_ = 0;        // Hz the tone is heard off the pitch given, followed in the filter
     double followAt_ = 1e300;  // the amplitude over which the phase is followed
     std::vector<std::complex<double>> outputs_ = std::vector<std::complex<double>>(16);
     std::size_t outputAt_ = 0;
@@ -81,10 +81,10 @@ private:
     int sinceLevels_ = 0;
     double noise_ = 0, tone_ = 0;
     bool state_ = false;
-    std::int64_t since_ = 0;           // where the present state began
-    std::int64_t changing_ = -1;       // where a change to the other began, or -1
-    std::int64_t decided_ = 0;         // the last sample decided
-    std::int64_t patience_ = 0;        // samples a change must last
+    std::int64_t since_ = 0;      // where the present state began
+    std::int64_t changing_ = -1;  // where a change to the other began, or -1
+    std::int64_t decided_ = 0;    // the last sample decided
+    std::int64_t patience_ = 0;   // samples a change must last
 };
 
 }  // namespace decoder

@@ -3,19 +3,17 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <cstdio>
-#include <cstdlib>
 
 namespace decoder {
 
 namespace {
 
-constexpr double spread = 0.25;       // a length's deviation, in its logarithm: a hand's 0.2 and the noise's
-constexpr double guessSpread = 0.3;   // wider while guessing
-constexpr double follow = 0.1;        // how fast the dot length follows each element
-constexpr double settle = 0.05;       // how fast the lengths heard, against it, settle
+constexpr double spread = 0.25;           // a length's deviation, in its logarithm: a hand's 0.2 and the noise's
+constexpr double guessSpread = 0.3;       // wider while guessing
+constexpr double follow = 0.1;            // how fast the dot length follows each element
+constexpr double settle = 0.05;           // how fast the lengths heard, against it, settle
 constexpr std::size_t longGapsKept = 16;  // gaps between letters or words remembered
-constexpr int firstTones = 10;        // tones heard before the speed is guessed
+constexpr int firstTones = 10;            // tones heard before the speed is guessed
 constexpr std::size_t recentSpans = 40;
 constexpr double shortest = 0.02, longest = 0.3;  // a dot's length: 60 to 4 wpm
 constexpr int longestCode = 7;
@@ -91,8 +89,8 @@ void Timing::learnFirst()
     for (const Span& s : first_) {
         const double l = std::log(s.seconds / u);
         const int kind = s.tone ? (l > 0.5 * std::log(3) ? 1 : 0) : 2;
-        if (!s.tone && l > std::log(2))
-            continue;
+        if ((!s.tone && l > std::log(2)) || l < std::log(0.5))
+            continue;  // a gap between letters, or a crackle
         sums[kind] += kind == 1 ? l - std::log(3) : l;
         ++counts[kind];
     }
@@ -144,7 +142,6 @@ void Timing::betweenLetters(double seconds)
 
 void Timing::span(Span s, std::string& out)
 {
-    if (std::getenv("SPANS")) std::fprintf(stderr, "%s%.0f ", s.tone ? "+" : "-", s.seconds * 1000);
     if (!s.tone && !heardTone_)
         return;  // the silence before anything: nothing to learn from
     heardTone_ = true;
@@ -243,7 +240,9 @@ void Timing::readRun(std::string& out)
     // tone heard unsteadily (the noise on its edge): joined to the next.
     for (std::size_t k = 0; k + 1 < tones_.size();) {
         if (tones_[k] < 0.6 * std::exp(unit_ + dot_) && gaps_[k] < 0.6 * std::exp(unit_ + gap_)) {
-            tones_[k + 1] += tones_[k] + gaps_[k];
+            // At a run's start the crackle came before the tone: only dropped.
+            if (k > 0)
+                tones_[k + 1] += tones_[k] + gaps_[k];
             tones_.erase(tones_.begin() + std::ptrdiff_t(k));
             gaps_.erase(gaps_.begin() + std::ptrdiff_t(k));
         } else {

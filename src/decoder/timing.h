@@ -52,8 +52,8 @@ private:
     std::vector<std::vector<std::string>> codes_;  // the alphabet by length
     bool learnt_ = false;
     bool heardTone_ = false;
-    std::vector<Span> first_;   // until the speed is guessed
-    std::deque<Span> recent_;   // to check the speed followed against a fresh guess
+    std::vector<Span> first_;  // until the speed is guessed
+    std::deque<Span> recent_;  // to check the speed followed against a fresh guess
     int doubts_ = 0;
     int runs_ = 0;  // runs read since the speed was first guessed
 

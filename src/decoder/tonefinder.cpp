@@ -46,9 +46,10 @@ void transform(std::vector<std::complex<float>>& a, const std::vector<std::compl
 
 ToneFinder::ToneFinder(double rate)
     : rate_(rate)
-    // About 40 ms a frame: bins of 20-30 Hz, narrow enough to find a weak
-    // tone in the noise, short enough to see a 40 wpm dot come and go.
-    , n_(int(std::bit_floor(unsigned(rate * 0.055))))
+      // About 40 ms a frame: bins of 20-30 Hz, narrow enough to find a weak
+      // tone in the noise, short enough to see a 40 wpm dot come and go.
+      ,
+      n_(int(std::bit_floor(unsigned(rate * 0.055))))
 {
     ring_.assign(std::size_t(n_), 0.f);
     window_.resize(std::size_t(n_));
@@ -193,7 +194,11 @@ void ToneFinder::analyse()
     }
     // Follow the peak while it sounds; in the gaps there is only noise to follow.
     const auto i = std::size_t(near);
-    if (power_[i] > 6 * std::max(low_[i], localNoise_[i])) {
+    // Followed where a frame holds the tone: far out of the noise, and not
+    // far under what the tone has lately been (a silence's noise is not it).
+    toneLevel_ *= 0.995;
+    if (power_[i] > 6 * std::max(low_[i], localNoise_[i]) && power_[i] > 0.05 * toneLevel_) {
+        toneLevel_ = std::max(toneLevel_, power_[i]);
         // A weak frame's peak is the noise's as much as the tone's: trusted less.
         const double clear = power_[i] / std::max(localNoise_[i], 1e-20);
         const double step = 0.7 * clear / (clear + 300) * (refine(near, power_) - pitch_);

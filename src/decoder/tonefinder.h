@@ -49,10 +49,11 @@ private:
 
     bool locked_ = false;
     double pitch_ = 0;
-    int silentHops_ = 0;     // hops since the followed tone last sounded
-    int strongFrames_ = 0;   // hops the best peak has stood out, before a lock
-    int betterFrames_ = 0;   // hops another peak has beaten the followed one
-    int quietFrames_ = 0;    // hops the followed peak has not stood out
+    int silentHops_ = 0;    // hops since the followed tone last sounded
+    double toneLevel_ = 0;  // its frames' power lately, at most
+    int strongFrames_ = 0;  // hops the best peak has stood out, before a lock
+    int betterFrames_ = 0;  // hops another peak has beaten the followed one
+    int quietFrames_ = 0;   // hops the followed peak has not stood out
     int candidate_ = -1;
     double bandNoise_ = 0;   // the median power of the band, a hop's worth
     double burstFloor_ = 0;  // its slow average, against which bursts are told

@@ -15,6 +15,8 @@ namespace {
 // How far behind the input the keyer listens: the tone is found and locked
 // within this, and a letter still comes out within a second at 5 wpm.
 constexpr double lateSeconds = 0.3;
+constexpr double clickRatio = 64;       // a sample's power over the input's lately, for a click
+constexpr double longestClick = 0.008;  // seconds a click lasts at most
 
 }  // namespace
 
@@ -33,6 +35,8 @@ void Decoder::startOver()
     delay_.assign(std::size_t(lateSeconds * rate_), 0.f);
     delayAt_ = 0;
     pitches_.clear();
+    meanSquare_ = 0;
+    burstFrom_ = burstLast_ = lastClick_ = -1;
     timing_ = std::make_unique<Timing>(alphabet_);
     levelSum_ = 0;
     levelCount_ = 0;
@@ -51,6 +55,7 @@ void Decoder::feed(std::span<const float> samples)
         // first sounds, so that the first letters are not lost to the search.
         delay_[delayAt_] = x;
         delayAt_ = (delayAt_ + 1) % delay_.size();
+        silenceClicks(x);
         // Each sample with the pitch of the frame centred on it.
         const std::int64_t heardAt = finder_->frameEnd() - std::int64_t(delay_.size());
         while (pitches_.size() > 1 && pitches_[1].first <= heardAt)
@@ -68,7 +73,9 @@ void Decoder::feed(std::span<const float> samples)
             continue;
         const std::int64_t end = finder_->frameEnd();
         const auto late = std::int64_t(delay_.size());
-        if (finder_->impulsive())
+        // A burst the spectrum saw but no click taken out: speech, a bang
+        // too long to be a click; the keyer holds its decision over it.
+        if (finder_->impulsive() && end - lastClick_ > finder_->frameLength())
             keyer_->hold(end - finder_->frameLength() + late, end + late);
         if (finder_->locked()) {
             // Just locked: what went before it was this tone too.
@@ -90,6 +97,35 @@ void Decoder::feed(std::span<const float> samples)
             keyer_->setUnit(timing_->unit());
     }
     publish(std::move(morse));
+}
+
+void Decoder::silenceClicks(float x)
+{
+    // A click or a slammed door: samples far louder than the input has been
+    // lately, for a few milliseconds at most (a whistle or a tone that loud
+    // goes on longer). The keyer, a moment behind, hears them as silence.
+    const std::int64_t now = finder_->frameEnd();
+    const double power = double(x) * x;
+    const auto ms = [this](double seconds) { return std::int64_t(seconds * rate_); };
+    if (now > ms(0.1) && power > clickRatio * meanSquare_) {
+        if (burstFrom_ < 0)
+            burstFrom_ = now;
+        burstLast_ = now;
+    }
+    if (burstFrom_ >= 0 && now - burstLast_ > ms(0.002)) {
+        if (burstLast_ - burstFrom_ <= ms(longestClick)) {
+            // Silenced in the delay line, which the keyer has not heard yet.
+            const std::int64_t from = burstFrom_ - ms(0.001), count = now - from;
+            for (std::int64_t k = 1; k <= count && k <= std::int64_t(delay_.size()); ++k)
+                delay_[(delayAt_ + delay_.size() - std::size_t(k)) % delay_.size()] = 0;
+            lastClick_ = now;
+        } else {
+            meanSquare_ = std::max(meanSquare_, power);  // a loud tone, not a click
+        }
+        burstFrom_ = -1;
+    }
+    if (burstFrom_ < 0)
+        meanSquare_ += (power - meanSquare_) / (0.5 * rate_);
 }
 
 void Decoder::finish()

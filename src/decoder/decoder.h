@@ -67,6 +67,7 @@ public:
 private:
     void startOver();
     void publish(std::string&& morse);
+    void silenceClicks(float x);
 
     const double rate_;
     const std::vector<std::string> alphabet_;
@@ -76,6 +77,8 @@ private:
     std::vector<float> delay_;
     std::size_t delayAt_ = 0;
     std::deque<std::pair<std::int64_t, double>> pitches_;  // each frame's centre and the pitch there
+    double meanSquare_ = 0;     // the input's power lately
+    std::int64_t burstFrom_ = -1, burstLast_ = -1, lastClick_ = -1;  // a loud burst going on, and the last click
     std::atomic<bool> resetAsked_ = false;
     double levelSum_ = 0;
     long levelCount_ = 0;

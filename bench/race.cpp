@@ -157,8 +157,11 @@ Heard morse2ascii(const std::vector<float>& samples, const std::vector<double>& 
     std::string text;
     for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
         const std::filesystem::path file = folder / "signal.wav";
-        const std::vector<std::int16_t> s16 = sixteenBits(std::vector<float>(
-            samples.begin() + std::ptrdiff_t(cuts[k]), samples.begin() + std::ptrdiff_t(cuts[k + 1])));
+        // Each piece after the first opens with the signal's first second,
+        // the noise alone before any tone: it reads nothing without one.
+        std::vector<float> part(samples.begin(), samples.begin() + std::ptrdiff_t(k > 0 ? rate : 0));
+        part.insert(part.end(), samples.begin() + std::ptrdiff_t(cuts[k]), samples.begin() + std::ptrdiff_t(cuts[k + 1]));
+        const std::vector<std::int16_t> s16 = sixteenBits(part);
         std::ofstream out(file, std::ios::binary);
         const auto bytes = std::uint32_t(s16.size() * 2);
         out.write("RIFF", 4);

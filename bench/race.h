@@ -23,7 +23,9 @@ Heard multimon(const std::vector<float>& samples, int dotMs, const std::filesyst
 // morse2ascii on WAV files of 16-bit mono samples at 22,050 Hz. It reads a
 // file of over a minute or so as nothing but E's (measured: 67 s right, 100 s
 // wrong), so it is given the signal in pieces of under 50 s, cut just after
-// a letter's last element (`letterEnds`, in seconds), its readings joined.
+// a letter's last element (`letterEnds`, in seconds), its readings joined;
+// each piece opens with the signal's first second (noise alone, the lead-in
+// every generated signal has), without which it reads a piece as nothing.
 Heard morse2ascii(const std::vector<float>& samples, const std::vector<double>& letterEnds,
                   const std::filesystem::path& folder);
 

@@ -160,7 +160,8 @@ Heard morse2ascii(const std::vector<float>& samples, const std::vector<double>& 
         // Each piece after the first opens with the signal's first second,
         // the noise alone before any tone: it reads nothing without one.
         std::vector<float> part(samples.begin(), samples.begin() + std::ptrdiff_t(k > 0 ? rate : 0));
-        part.insert(part.end(), samples.begin() + std::ptrdiff_t(cuts[k]), samples.begin() + std::ptrdiff_t(cuts[k + 1]));
+        part.insert(part.end(), samples.begin() + std::ptrdiff_t(cuts[k]),
+                    samples.begin() + std::ptrdiff_t(cuts[k + 1]));
         const std::vector<std::int16_t> s16 = sixteenBits(part);
         std::ofstream out(file, std::ios::binary);
         const auto bytes = std::uint32_t(s16.size() * 2);

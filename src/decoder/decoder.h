@@ -13,11 +13,13 @@
 // The Morse comes in the form the program reads by hand: "." and "-" for a
 // letter's elements, a space between letters, " / " between words, so
 // "... --- ... / .-" (a word's gap is written once the silence is long
-// enough to be one, before the next letter). A letter is written once a
-// silence longer than any inside a letter follows it: within a second of
-// its last element at every speed from 5 wpm up. Until the speed has been
-// learnt (the first six elements or so), nothing is written; then the
-// elements already heard are read with it, so the first letters are not lost.
+// enough to be one, before the next letter, so a pause at the end ends in
+// " /"). A letter is written once a silence longer than any inside a letter
+// follows it: within a second of its last element at every speed from 5 wpm
+// up (the decoder listens 0.3 s behind the input, so that a tone is found
+// before its first element is judged). Until the speed has been learnt (the
+// first ten elements or so), nothing is written; then the elements already
+// heard are read with it, so the first letters are not lost.
 
 #include <atomic>
 #include <cstdint>
@@ -76,8 +78,8 @@ private:
     std::unique_ptr<Timing> timing_;
     std::vector<float> delay_;
     std::size_t delayAt_ = 0;
-    std::deque<std::pair<std::int64_t, double>> pitches_;  // each frame's centre and the pitch there
-    double meanSquare_ = 0;     // the input's power lately
+    std::deque<std::pair<std::int64_t, double>> pitches_;            // each frame's centre and the pitch there
+    double meanSquare_ = 0;                                          // the input's power lately
     std::int64_t burstFrom_ = -1, burstLast_ = -1, lastClick_ = -1;  // a loud burst going on, and the last click
     std::atomic<bool> resetAsked_ = false;
     double levelSum_ = 0;

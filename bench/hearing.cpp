@@ -60,11 +60,12 @@ std::vector<Case> cases(bool quick)
     all.push_back({"5 wpm", slow, {10}, fewer, true});
     all.push_back({"40 wpm", fast, {10}, many, true});
     all.push_back({"Farnsworth 18/10", farnsworth, {10}, many, true});
-    testsignal::Settings spoilt = machine;
-    spoilt.fadeDb = 20;
-    spoilt.clicksPerMinute = 20;
+    testsignal::Settings spoilt = machine, faded = machine;
+    spoilt.clicksPerMinute = 30;
     spoilt.otherOffset = 150;
-    all.push_back({"fading, clicks, steady tone +150 Hz", spoilt, {10, 20}, many});
+    all.push_back({"clicks, a steady tone +150 Hz", spoilt, {10, 20}, many});
+    faded.fadeDb = 10;
+    all.push_back({"fading by 10 dB every 5 s", faded, {10, 20}, many});
     return all;
 }
 

@@ -87,15 +87,7 @@ private slots:
         decoder::Decoder d(s.rate);
         const std::string heard = decoder::ituText(hear(d, testsignal::render(s), s.rate));
         QVERIFY(d.readings().pitch > 1550 && d.readings().pitch < 2050);
-        // Its first words are read while the speed is guessed from a drifting tone.
-        QEXPECT_FAIL("", "the first dozen letters of this whistle are read at a wrong speed", Continue);
-        QVERIFY2(
-            wrong(s.text, heard) <= 0.06,
-            qPrintable(QString::number(wrong(s.text, heard)) + QString::fromStdString("\n" + s.text + "\n" + heard)));
-        const std::size_t later = s.text.find(' ', 15);
-        QVERIFY2(wrong(s.text.substr(later), heard.substr(heard.size() - std::min(heard.size(), s.text.size() - later)))
-                     <= 0.06,
-                 heard.c_str());
+        QVERIFY2(wrong(s.text, heard) <= 0.03, heard.c_str());
     }
 
     void readsAnUnevenHandWhoseSpeedChanges()
@@ -115,7 +107,7 @@ private slots:
             qPrintable(QString::number(wrong(s.text, heard)) + QString::fromStdString("\n" + s.text + "\n" + heard)));
     }
 
-    void clicksFadingAndASteadyToneDoNotKeyIt()
+    void clicksASteadyToneAndFadingDoNotKeyIt()
     {
         // Noise and a slammed door now and then, nothing sent: nothing written.
         testsignal::Settings quiet;
@@ -126,22 +118,24 @@ private slots:
         decoder::Decoder empty(quiet.rate);
         QCOMPARE(QString::fromStdString(hear(empty, testsignal::render(quiet), quiet.rate)), QString());
 
-        // A message fading by 10 dB, among clicks, beside a steady whistle 150 Hz off.
+        // A message among clicks, beside a steady whistle 150 Hz off and as loud.
         testsignal::Settings s;
         s.text = testsignal::randomText(80, 9);
-        s.fadeDb = 10;
-        s.clicksPerMinute = 20;
+        s.clicksPerMinute = 30;
         s.otherOffset = 150;
         s.snrDb = 20;
         s.seed = 9;
         decoder::Decoder d(s.rate);
         const std::string heard = decoder::ituText(hear(d, testsignal::render(s), s.rate));
         QVERIFY(std::abs(d.readings().pitch - 700) < 20);
-        QEXPECT_FAIL("", "a fade to a third of the amplitude, and clicks in a message, still cost letters", Continue);
-        QVERIFY2(
-            wrong(s.text, heard) <= 0.04,
-            qPrintable(QString::number(wrong(s.text, heard)) + QString::fromStdString("\n" + s.text + "\n" + heard)));
-        QVERIFY(std::abs(d.readings().pitch - 700) < 20);
+        QVERIFY2(wrong(s.text, heard) <= 0.03, heard.c_str());
+
+        // The same fading to a third of its amplitude and back every 5 s.
+        s.fadeDb = 10;
+        decoder::Decoder faded(s.rate);
+        const std::string heardFaded = decoder::ituText(hear(faded, testsignal::render(s), s.rate));
+        QEXPECT_FAIL("", "a fade of 10 dB still costs letters: the levels are learnt over 3 s", Continue);
+        QVERIFY2(wrong(s.text, heardFaded) <= 0.03, heardFaded.c_str());
     }
 
     void showsALetterWithinASecondOfItsEnd()

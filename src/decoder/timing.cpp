@@ -55,7 +55,7 @@ double Timing::mostLikelyUnit(const std::deque<Span>& spans) const
     // Every candidate dot length, with each length read as whatever fits it
     // best; one element far off all of them costs no more than a cap, so a
     // crackle does not decide the speed.
-    constexpr double cap = 8, far = 3;
+    constexpr double cap = 8, far = 3, crackle = 2.5;
     double best = 0, bestCost = std::numeric_limits<double>::max();
     for (int i = 0; i <= 100; ++i) {
         const double u = shortest * std::pow(longest / shortest, i / 100.0), lu = std::log(u);
@@ -67,6 +67,8 @@ double Timing::mostLikelyUnit(const std::deque<Span>& spans) const
                 if (s.seconds > 2.5 * u)
                     c = std::min(c, far);
             }
+            if (s.seconds < 0.5 * u)
+                c = std::min(c, crackle);  // shorter than any element: the noise's, not the speed's
             total += std::min(c, cap);
         }
         if (total < bestCost) {

@@ -19,10 +19,13 @@ constexpr double weakDb = 14, strongDb = 24;  // the tone over the noise through
 // the spectrum sees), while the tone is strong enough to tell its phase.
 constexpr double followDb = 16, followGain = 0.02, mostOff = 60;
 constexpr int followLag = 8;
-constexpr double weakFirst = 10;       // the tone's amplitude over the noise's below which it is weak at first
-constexpr double patienceDots = 0.3;   // how long a change must last, in dots...
-constexpr double weakPatience = -0.2;  // ...and more when the tone is weak
-constexpr double memorySeconds = 3;    // how long the amplitudes heard count for the levels
+constexpr double weakFirst = 10;  // the tone's amplitude over the noise's below which it is weak at first
+// How long a change must last, in dots: long enough for a strong tone to
+// pass over a crackle; for a weak one, whose elements the noise breaks up,
+// short, so that the pieces reach the reading of letters, which joins them
+// knowing what a dot is.
+constexpr double strongPatience = 0.3, weakPatience = 0.1;
+constexpr double memorySeconds = 3;  // how long the amplitudes heard count for the levels
 constexpr double lowestDb = -140, binDb = 0.5;
 constexpr int bins = 300;
 constexpr double onAt = 0.55, offAt = 0.38;      // of the way from the noise's level to the tone's
@@ -39,17 +42,10 @@ Keyer::Keyer(double rate)
         amplitudes_.push_back(std::pow(10, (lowestDb + (b + 0.5) * binDb) / 20));
     firstTaps_ = int(std::lround(longFilter * 0.03 * stepRate_));
     resize(firstTaps_);
-    patience_ = std::llround(patienceDots * 0.03 * rate_);
+    patience_ = std::llround(strongPatience * 0.03 * rate_);
 }
 
-void Keyer::setPitch(double hz)
-{
-    // Where the filter already follows the tone, the spectrum's new pitch
-    // moves nothing at once: the part followed here yields to it slowly.
-    if (pitch_ > 0 && false)
-        offset_ = std::clamp(offset_ - (hz - pitch_), -mostOff, mostOff);
-    pitch_ = hz;
-}
+void Keyer::setPitch(double hz) { pitch_ = hz; }
 
 void Keyer::setUnit(double seconds)
 {
@@ -64,7 +60,7 @@ void Keyer::setUnit(double seconds)
     unitKnown_ = true;
     if (std::abs(taps - taps_) * 8 > taps_)
         setLength(taps);
-    patience_ = std::llround((patienceDots + (1 - strong) * weakPatience) * seconds * rate_);
+    patience_ = std::llround((strong * strongPatience + (1 - strong) * weakPatience) * seconds * rate_);
 }
 
 void Keyer::setLength(int taps)

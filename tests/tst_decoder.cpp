@@ -52,7 +52,8 @@ private slots:
     {
         // 8 kHz, the lowest rate; spacing slower than the symbols (18/10);
         // a pitch no one told it. What it writes is Morse as the program
-        // reads it by hand, word gaps and all.
+        // reads it by hand, word gaps and all (the silence after the last
+        // letter is long enough to end a word too).
         testsignal::Settings s;
         s.text = "PARIS 73 DE SV1ABC K QTH ATHENS 599";
         s.rate = 8000;

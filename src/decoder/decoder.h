@@ -37,7 +37,7 @@ struct Readings {
     double pitch = 0;        // Hz of the tone locked on; 0 while none is
     double wpm = 0;          // the speed heard, words a minute; 0 until learnt
     double toneToNoise = 0;  // dB, the tone over the noise in the decoder's filter; 0 until known
-    bool keyed = false;      // whether the tone sounds now
+    bool keyed = false;      // whether the tone sounds, as heard 0.3 s behind the input
 };
 
 class ToneFinder;

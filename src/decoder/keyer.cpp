@@ -28,8 +28,11 @@ constexpr double strongPatience = 0.3, weakPatience = 0.1;
 constexpr double memorySeconds = 3;  // how long the amplitudes heard count for the levels
 constexpr double lowestDb = -140, binDb = 0.5;
 constexpr int bins = 300;
-constexpr double onAt = 0.55, offAt = 0.38;      // of the way from the noise's level to the tone's
-constexpr double onFloor = 2.6, offFloor = 2.0;  // and never nearer the noise than these times its level
+constexpr double onAt = 0.55, offAt = 0.38;  // of the way from the noise's level to the tone's
+constexpr double onFloor = 2.6, offFloor = 2.0;
+constexpr double quietToMean = 1.41;  // noise's mean amplitude over the one a third of it stays under
+constexpr double strongLevel = 10;  // the tone's amplitude over the noise's from which a fade is followed  // and never
+                                    // nearer the noise than these times its level
 
 }  // namespace
 
@@ -161,6 +164,19 @@ void Keyer::learnLevels()
         noise_ = low;
         tone_ = high;
     }
+    // A tone fading to a third of its amplitude makes a third group between
+    // the noise and the full tone, which the split may count as noise: the
+    // noise's level is rather taken from the quietest third of what was heard
+    // (Morse is silent at least that much of the time), as the mean amplitude
+    // of noise alone whose lowest third ends there.
+    double count = 0;
+    for (int b = 0; b < bins; ++b) {
+        count += histogram_[std::size_t(b)];
+        if (count >= total / 3) {
+            noise_ = std::min(noise_, amplitudes_[std::size_t(b)] * quietToMean);
+            break;
+        }
+    }
     // Until the speed is known the filter fits the fastest dots; a weak tone
     // heard through it breaks into crackle, and the speed guessed from that
     // would be wrong: it is heard through a 20 wpm dot's filter instead.
@@ -196,9 +212,16 @@ void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
         }
         if (weight_ < 100)
             continue;  // the first tenth of a second: too little heard to judge
-        const double on = std::max(noise_ + onAt * (tone_ - noise_), onFloor * noise_);
-        const double off = std::max(noise_ + offAt * (tone_ - noise_), offFloor * noise_);
+        // A strong tone is judged against what its last tones were, which a
+        // fade lowers faster than the amplitudes of the last seconds do.
+        const double level = tone_ > strongLevel * noise_ && lastTones_ > 0 ? std::min(tone_, lastTones_) : tone_;
+        const double on = std::max(noise_ + onAt * (level - noise_), onFloor * noise_);
+        const double off = std::max(noise_ + offAt * (level - noise_), offFloor * noise_);
         const bool heard = present && (state_ ? a > off : a > on);
+        if (state_) {
+            toneSum_ += a;
+            ++toneCount_;
+        }
         presentFor_ = present ? presentFor_ + 1 : 0;
         if (heard == state_) {
             changing_ = -1;
@@ -218,6 +241,10 @@ void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
                         break;
                     }
             out.push_back({state_, double(changing_ - from) / rate_});
+            if (state_ && toneCount_ > 0)
+                lastTones_ += (lastTones_ > 0 ? 0.3 : 1.0) * (toneSum_ / toneCount_ - lastTones_);
+            toneSum_ = 0;
+            toneCount_ = 0;
             since_ = changing_;
             state_ = heard;
             changing_ = -1;

@@ -80,6 +80,9 @@ private:
     double weight_ = 0;
     int sinceLevels_ = 0;
     double noise_ = 0, tone_ = 0;
+    double lastTones_ = 0;  // the amplitude of the last few tones
+    double toneSum_ = 0;    // and of the one going on, so far
+    long toneCount_ = 0;
     bool state_ = false;
     std::int64_t since_ = 0;      // where the present state began
     std::int64_t changing_ = -1;  // where a change to the other began, or -1

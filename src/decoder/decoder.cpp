@@ -1,0 +1,190 @@
+#include "decoder.h"
+
+#include "itu.h"
+#include "keyer.h"
+#include "timing.h"
+#include "tonefinder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace decoder {
+
+namespace {
+
+// How far behind the input the keyer listens: the tone is found and locked
+// within this, and a letter still comes out within a second at 5 wpm.
+constexpr double lateSeconds = 0.3;
+constexpr double clickRatio = 64;       // a sample's power over the input's lately, for a click
+constexpr double longestClick = 0.008;  // seconds a click lasts at most
+
+}  // namespace
+
+Decoder::Decoder(double rate, std::vector<std::string> alphabet)
+    : rate_(std::clamp(rate, 8000.0, 48000.0)), alphabet_(alphabet.empty() ? ituCodes() : std::move(alphabet))
+{
+    startOver();
+}
+
+Decoder::~Decoder() = default;
+
+void Decoder::startOver()
+{
+    finder_ = std::make_unique<ToneFinder>(rate_);
+    keyer_ = std::make_unique<Keyer>(rate_);
+    delay_.assign(std::size_t(lateSeconds * rate_), 0.f);
+    delayAt_ = 0;
+    pitches_.clear();
+    meanSquare_ = 0;
+    burstFrom_ = burstLast_ = lastClick_ = -1;
+    timing_ = std::make_unique<Timing>(alphabet_);
+    levelSum_ = 0;
+    levelCount_ = 0;
+    level_ = -120;
+}
+
+void Decoder::feed(std::span<const float> samples)
+{
+    if (resetAsked_.exchange(false))
+        startOver();
+    std::string morse;
+    std::vector<Span> spans;
+    for (const float x : samples) {
+        // The keyer hears each sample a moment late: mixed down with the
+        // pitch of frames after it, and with the tone already found when it
+        // first sounds, so that the first letters are not lost to the search.
+        delay_[delayAt_] = x;
+        delayAt_ = (delayAt_ + 1) % delay_.size();
+        silenceClicks(x);
+        // Each sample with the pitch of the frame centred on it.
+        const std::int64_t heardAt = finder_->frameEnd() - std::int64_t(delay_.size());
+        while (pitches_.size() > 1 && pitches_[1].first <= heardAt)
+            pitches_.pop_front();
+        if (!pitches_.empty())
+            keyer_->setPitch(pitches_.front().second);
+        keyer_->push(delay_[delayAt_]);
+        levelSum_ += double(x) * x;
+        if (++levelCount_ >= long(rate_ / 10)) {
+            level_ = 10 * std::log10(std::max(2 * levelSum_ / double(levelCount_), 1e-12));
+            levelSum_ = 0;
+            levelCount_ = 0;
+        }
+        if (!finder_->push(x))
+            continue;
+        const std::int64_t end = finder_->frameEnd();
+        const auto late = std::int64_t(delay_.size());
+        // A burst the spectrum saw but no click taken out: speech, a bang
+        // too long to be a click; the keyer holds its decision over it.
+        if (finder_->impulsive() && end - lastClick_ > finder_->frameLength())
+            keyer_->hold(end - finder_->frameLength() + late, end + late);
+        if (finder_->locked()) {
+            // Just locked: what went before it was this tone too.
+            if (pitches_.empty() || pitches_.back().second == 0)
+                for (auto& p : pitches_)
+                    p.second = finder_->pitch();
+            pitches_.emplace_back(end - finder_->frameLength() / 2, finder_->pitch());
+        } else {
+            pitches_.emplace_back(end - finder_->frameLength() / 2, 0.0);
+        }
+        // What the keyer has heard lies a moment behind the spectrum: a
+        // burst in it is known before the samples it spoils are judged.
+        keyer_->decide(end, finder_->locked(), spans);
+        for (const Span& s : spans)
+            timing_->span(s, morse);
+        spans.clear();
+        timing_->silence(keyer_->silence(), morse);
+        if (timing_->learnt())
+            keyer_->setUnit(timing_->unit());
+    }
+    publish(std::move(morse));
+}
+
+void Decoder::silenceClicks(float x)
+{
+    // A click or a slammed door: samples far louder than the input has been
+    // lately, for a few milliseconds at most (a whistle or a tone that loud
+    // goes on longer). The keyer, a moment behind, hears them as silence.
+    const std::int64_t now = finder_->frameEnd();
+    const double power = double(x) * x;
+    const auto ms = [this](double seconds) { return std::int64_t(seconds * rate_); };
+    if (now > ms(0.1) && power > clickRatio * meanSquare_) {
+        if (burstFrom_ < 0)
+            burstFrom_ = now;
+        burstLast_ = now;
+    }
+    if (burstFrom_ >= 0 && now - burstLast_ > ms(0.002)) {
+        if (burstLast_ - burstFrom_ <= ms(longestClick)) {
+            // Silenced in the delay line, which the keyer has not heard yet.
+            const std::int64_t from = burstFrom_ - ms(0.001), count = now - from;
+            for (std::int64_t k = 1; k <= count && k <= std::int64_t(delay_.size()); ++k)
+                delay_[(delayAt_ + delay_.size() - std::size_t(k)) % delay_.size()] = 0;
+            lastClick_ = now;
+        } else {
+            meanSquare_ = std::max(meanSquare_, power);  // a loud tone, not a click
+        }
+        burstFrom_ = -1;
+    }
+    if (burstFrom_ < 0)
+        meanSquare_ += (power - meanSquare_) / (0.5 * rate_);
+}
+
+void Decoder::finish()
+{
+    std::string morse;
+    std::vector<Span> spans;
+    for (std::size_t i = 0; i < delay_.size(); ++i) {
+        keyer_->push(delay_[delayAt_]);
+        delay_[delayAt_] = 0;
+        delayAt_ = (delayAt_ + 1) % delay_.size();
+    }
+    keyer_->decide(finder_->frameEnd(), finder_->locked(), spans);
+    for (const Span& s : spans)
+        timing_->span(s, morse);
+    timing_->finish(morse);
+    publish(std::move(morse));
+}
+
+void Decoder::publish(std::string&& morse)
+{
+    const double snr = keyer_->signalToNoise();
+    std::lock_guard lock(mutex_);
+    if (resetAsked_)
+        return;  // read before a reset, written after it: dropped
+    text_ += morse;
+    readings_.level = level_;
+    readings_.pitch = finder_->locked() ? finder_->pitch() : 0.0;
+    readings_.wpm = timing_->wpm();
+    readings_.toneToNoise = snr > 1 ? 20 * std::log10(snr) : 0.0;
+    readings_.keyed = keyer_->keyed();
+}
+
+std::string Decoder::take()
+{
+    std::lock_guard lock(mutex_);
+    std::string fresh = text_.substr(taken_);
+    taken_ = text_.size();
+    return fresh;
+}
+
+std::string Decoder::text() const
+{
+    std::lock_guard lock(mutex_);
+    return text_;
+}
+
+Readings Decoder::readings() const
+{
+    std::lock_guard lock(mutex_);
+    return readings_;
+}
+
+void Decoder::reset()
+{
+    std::lock_guard lock(mutex_);
+    resetAsked_ = true;
+    text_.clear();
+    taken_ = 0;
+    readings_ = {};
+}
+
+}  // namespace decoder

@@ -1,0 +1,95 @@
+#pragma once
+// Morse heard: a tone keyed on and off, from a whistle, a buzzer or a radio,
+// read back into dots and dashes as it comes. Plain C++, no toolkit: the
+// listening box feeds it what the microphone gives and shows what it reads.
+//
+// Use: one thread (the one reading the input) calls feed() with each block
+// of mono samples as it arrives, at the rate given when the decoder was made
+// (8,000 to 48,000 a second), full scale ±1. Any other thread (the window's)
+// polls take() for the Morse read since its last call and readings() for the
+// live figures; both are cheap and never wait on the decoding for long.
+// reset() may be called from any thread: the next feed() starts over.
+//
+// The Morse comes in the form the program reads by hand: "." and "-" for a
+// letter's elements, a space between letters, " / " between words, so
+// "... --- ... / .-" (a word's gap is written once the silence is long
+// enough to be one, before the next letter, so a pause at the end ends in
+// " /"). A letter is written once a silence longer than any inside a letter
+// follows it: within a second of its last element at every speed from 5 wpm
+// up (the decoder listens 0.3 s behind the input, so that a tone is found
+// before its first element is judged). Until the speed has been learnt (the
+// first ten elements or so), nothing is written; then the elements already
+// heard are read with it, so the first letters are not lost.
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace decoder {
+
+struct Readings {
+    double level = -120;     // the input's power over the last tenth of a second, dB below full scale
+    double pitch = 0;        // Hz of the tone locked on; 0 while none is
+    double wpm = 0;          // the speed heard, words a minute; 0 until learnt
+    double toneToNoise = 0;  // dB, the tone over the noise in the decoder's filter; 0 until known
+    bool keyed = false;      // whether the tone sounds, as heard 0.3 s behind the input
+};
+
+class ToneFinder;
+class Keyer;
+class Timing;
+
+class Decoder {
+public:
+    // `alphabet`: the codes a letter may have, as dots and dashes; the
+    // default is international Morse (see itu.h). The keys' own codes, for
+    // another Morse, fit here.
+    explicit Decoder(double rate, std::vector<std::string> alphabet = {});
+    ~Decoder();
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    double rate() const { return rate_; }
+
+    // The reading thread's side.
+    void feed(std::span<const float> samples);
+    void finish();  // the input has ended: the last letter is read at once
+
+    // Any thread's side.
+    std::string take();        // the Morse read since the last take()
+    std::string text() const;  // all of it since the start
+    Readings readings() const;
+    void reset();
+
+private:
+    void startOver();
+    void publish(std::string&& morse);
+    void silenceClicks(float x);
+
+    const double rate_;
+    const std::vector<std::string> alphabet_;
+    std::unique_ptr<ToneFinder> finder_;
+    std::unique_ptr<Keyer> keyer_;
+    std::unique_ptr<Timing> timing_;
+    std::vector<float> delay_;
+    std::size_t delayAt_ = 0;
+    std::deque<std::pair<std::int64_t, double>> pitches_;            // each frame's centre and the pitch there
+    double meanSquare_ = 0;                                          // the input's power lately
+    std::int64_t burstFrom_ = -1, burstLast_ = -1, lastClick_ = -1;  // a loud burst going on, and the last click
+    std::atomic<bool> resetAsked_ = false;
+    double levelSum_ = 0;
+    long levelCount_ = 0;
+    double level_ = -120;
+
+    mutable std::mutex mutex_;  // guards what follows
+    std::string text_;
+    std::size_t taken_ = 0;
+    Readings readings_;
+};
+
+}  // namespace decoder

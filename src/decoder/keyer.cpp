@@ -1,0 +1,255 @@
+#include "keyer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace decoder {
+
+namespace {
+
+constexpr double envelopeRate = 1000;  // Hz: a millisecond's grain for every length
+// The filter's length, in dots: a whole dot (matched to it) when the tone
+// is weak, half of one when it is strong enough to spare the noise, so that
+// a hand's short gaps (half a dot) still show.
+constexpr double longFilter = 1.0, shortFilter = 0.3;
+constexpr double weakDb = 14, strongDb = 24;  // the tone over the noise through a dot's filter
+// Within the filter the pitch is followed too (a whistle wobbles faster than
+// the spectrum sees), while the tone is strong enough to tell its phase.
+constexpr double followDb = 16, followGain = 0.02, mostOff = 60;
+constexpr int followLag = 8;
+constexpr double weakFirst = 10;  // the tone's amplitude over the noise's below which it is weak at first
+// How long a change must last, in dots: long enough for a strong tone to
+// pass over a crackle; for a weak one, whose elements the noise breaks up,
+// short, so that the pieces reach the reading of letters, which joins them
+// knowing what a dot is.
+constexpr double strongPatience = 0.3, weakPatience = 0.1;
+constexpr double memorySeconds = 3;  // how long the amplitudes heard count for the levels
+constexpr double lowestDb = -140, binDb = 0.5;
+constexpr int bins = 300;
+constexpr double onAt = 0.55, offAt = 0.38;  // of the way from the noise's level to the tone's
+constexpr double onFloor = 2.6, offFloor = 2.0;
+constexpr double quietToMean = 1.41;  // noise's mean amplitude over the one a third of it stays under
+constexpr double strongLevel = 10;  // the tone's amplitude over the noise's from which a fade is followed  // and never
+                                    // nearer the noise than these times its level
+
+}  // namespace
+
+Keyer::Keyer(double rate)
+    : rate_(rate), decimation_(std::max(1, int(std::lround(rate / envelopeRate)))), stepRate_(rate / decimation_)
+{
+    ring_.assign(512, {});
+    histogram_.assign(bins, 0.0);
+    for (int b = 0; b < bins; ++b)
+        amplitudes_.push_back(std::pow(10, (lowestDb + (b + 0.5) * binDb) / 20));
+    firstTaps_ = int(std::lround(longFilter * 0.03 * stepRate_));
+    resize(firstTaps_);
+    patience_ = std::llround(strongPatience * 0.03 * rate_);
+}
+
+void Keyer::setPitch(double hz) { pitch_ = hz; }
+
+void Keyer::setUnit(double seconds)
+{
+    const double dotTaps = seconds * stepRate_;
+    const double db = taps_ > 0 && noise_ > 0 && tone_ > noise_
+        ? 20 * std::log10(tone_ / noise_) + 10 * std::log10(dotTaps / taps_)
+        : 0.0;
+    const double strong = std::clamp((db - weakDb) / (strongDb - weakDb), 0.0, 1.0);
+    followAt_ = db > followDb ? noise_ + 0.5 * (tone_ - noise_) : std::numeric_limits<double>::max();
+    const double length = longFilter + strong * (shortFilter - longFilter);
+    const int taps = std::clamp(int(std::lround(length * dotTaps)), 4, int(ring_.size()) - 1);
+    unitKnown_ = true;
+    if (std::abs(taps - taps_) * 8 > taps_)
+        setLength(taps);
+    patience_ = std::llround((strong * strongPatience + (1 - strong) * weakPatience) * seconds * rate_);
+}
+
+void Keyer::setLength(int taps)
+{
+    // Noise's amplitude through a longer filter falls as its square root:
+    // the noise's part of what was heard is shifted down with it.
+    const int shift = int(std::lround(10 * std::log10(double(taps) / taps_) / binDb));
+    std::vector<double> moved(bins, 0.0);
+    for (int b = 0; b < bins; ++b) {
+        const bool noise = lowestDb + b * binDb < 20 * std::log10(std::max(1e-12, 0.5 * (noise_ + tone_)));
+        moved[std::size_t(std::clamp(noise ? b - shift : b, 0, bins - 1))] += histogram_[std::size_t(b)];
+    }
+    histogram_.swap(moved);
+    noise_ *= std::sqrt(double(taps_) / taps);
+    resize(taps);
+}
+
+void Keyer::resize(int taps)
+{
+    taps_ = taps;
+    sum_ = {};
+    for (int i = 1; i <= taps_; ++i)
+        sum_ += ring_[(ringAt_ + ring_.size() - std::size_t(i)) % ring_.size()];
+}
+
+void Keyer::push(float sample)
+{
+    // Mixed down, the tone sits at 0 Hz; an average over a decimation's
+    // worth of samples rejects all but a few hundred hertz around it.
+    accumulator_ += double(sample) * std::polar(1.0, -phase_);
+    phase_ += 2 * std::numbers::pi * (pitch_ + offset_) / rate_;
+    if (phase_ > 2 * std::numbers::pi)
+        phase_ -= 2 * std::numbers::pi;
+    ++taken_;
+    if (++accumulated_ < decimation_)
+        return;
+    const std::complex<double> value = accumulator_ / double(decimation_);
+    accumulator_ = {};
+    accumulated_ = 0;
+    // A moving sum over most of a dot: the filter matched to the shortest element.
+    sum_ += value - ring_[(ringAt_ + ring_.size() - std::size_t(taps_)) % ring_.size()];
+    ring_[ringAt_] = value;
+    ringAt_ = (ringAt_ + 1) % ring_.size();
+    const float amplitude = float(2 * std::abs(sum_) / taps_);
+    pending_.push_back({taken_, amplitude});
+    // The tone's phase turning in the filter is the pitch being off.
+    const std::size_t lagged = (outputAt_ + outputs_.size() - followLag) % outputs_.size();
+    if (amplitude > followAt_ && std::abs(outputs_[lagged]) * 2 / taps_ > followAt_) {
+        const double off
+            = std::arg(sum_ * std::conj(outputs_[lagged])) * stepRate_ / (2 * std::numbers::pi * followLag);
+        offset_ = std::clamp(offset_ + followGain * off, -mostOff, mostOff);
+    }
+    offset_ *= 0.999;  // the spectrum follows the slow part of a drift
+    outputs_[outputAt_] = sum_;
+    outputAt_ = (outputAt_ + 1) % outputs_.size();
+}
+
+void Keyer::hold(std::int64_t from, std::int64_t to)
+{
+    // A burst rings in the filter for its length after it.
+    to += std::int64_t(taps_) * decimation_;
+    if (!holds_.empty() && from <= holds_.back().second)
+        holds_.back().second = std::max(holds_.back().second, to);
+    else
+        holds_.emplace_back(from, to);
+}
+
+double Keyer::silence() const { return state_ ? 0.0 : double(decided_ - since_) / rate_; }
+
+double Keyer::signalToNoise() const { return noise_ > 0 ? tone_ / noise_ : 0.0; }
+
+void Keyer::learnLevels()
+{
+    // Split on amplitude itself, not its logarithm: the noise's amplitudes
+    // crowd near nothing with a long tail downwards in decibels, which a
+    // split in decibels would cut through while the tone is still rare.
+    double total = 0, sum = 0;
+    for (int b = 0; b < bins; ++b) {
+        total += histogram_[std::size_t(b)];
+        sum += amplitudes_[std::size_t(b)] * histogram_[std::size_t(b)];
+    }
+    double below = 0, belowSum = 0, best = -1, low = 0, high = 0;
+    for (int b = 0; b + 1 < bins; ++b) {
+        below += histogram_[std::size_t(b)];
+        belowSum += amplitudes_[std::size_t(b)] * histogram_[std::size_t(b)];
+        const double above = total - below;
+        if (below < 1e-9 || above < 1e-9)
+            continue;
+        const double m0 = belowSum / below, m1 = (sum - belowSum) / above;
+        const double between = below * above * (m1 - m0) * (m1 - m0);
+        if (between > best) {
+            best = between;
+            low = m0;
+            high = m1;
+        }
+    }
+    if (best > 0) {
+        noise_ = low;
+        tone_ = high;
+    }
+    // A tone fading to a third of its amplitude makes a third group between
+    // the noise and the full tone, which the split may count as noise: the
+    // noise's level is rather taken from the quietest third of what was heard
+    // (Morse is silent at least that much of the time), as the mean amplitude
+    // of noise alone whose lowest third ends there.
+    double count = 0;
+    for (int b = 0; b < bins; ++b) {
+        count += histogram_[std::size_t(b)];
+        if (count >= total / 3) {
+            noise_ = std::min(noise_, amplitudes_[std::size_t(b)] * quietToMean);
+            break;
+        }
+    }
+    // Until the speed is known the filter fits the fastest dots; a weak tone
+    // heard through it breaks into crackle, and the speed guessed from that
+    // would be wrong: it is heard through a 20 wpm dot's filter instead.
+    if (!unitKnown_ && taps_ < 2 * firstTaps_ && presentFor_ > 250 && tone_ < weakFirst * noise_)
+        setLength(2 * firstTaps_);
+}
+
+void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
+{
+    const double keep = std::exp(-16 / (memorySeconds * stepRate_));
+    while (!pending_.empty() && pending_.front().at <= upTo) {
+        const auto [at, a] = pending_.front();
+        pending_.pop_front();
+        decided_ = at;
+        while (!holds_.empty() && holds_.front().second < at)
+            holds_.pop_front();
+        if (!holds_.empty() && holds_.front().first <= at) {
+            changing_ = -1;
+            continue;
+        }
+        recent_.push_back({at, a});
+        if (recent_.size() > 1000)
+            recent_.pop_front();
+        const double db = 20 * std::log10(std::max(double(a), 1e-12));
+        histogram_[std::size_t(std::clamp(int((db - lowestDb) / binDb), 0, bins - 1))] += 1;
+        weight_ += 1;
+        if (++sinceLevels_ >= 16) {
+            sinceLevels_ = 0;
+            for (double& h : histogram_)
+                h *= keep;
+            weight_ *= keep;
+            learnLevels();
+        }
+        if (weight_ < 100)
+            continue;  // the first tenth of a second: too little heard to judge
+        // A strong tone is judged against what its last tones were, which a
+        // fade lowers faster than the amplitudes of the last seconds do.
+        const double level = tone_ > strongLevel * noise_ && lastTones_ > 0 ? std::min(tone_, lastTones_) : tone_;
+        const double on = std::max(noise_ + onAt * (level - noise_), onFloor * noise_);
+        const double off = std::max(noise_ + offAt * (level - noise_), offFloor * noise_);
+        const bool heard = present && (state_ ? a > off : a > on);
+        if (state_) {
+            toneSum_ += a;
+            ++toneCount_;
+        }
+        presentFor_ = present ? presentFor_ + 1 : 0;
+        if (heard == state_) {
+            changing_ = -1;
+            continue;
+        }
+        if (changing_ < 0)
+            changing_ = at;
+        if (at - changing_ >= patience_ || (!present && state_)) {
+            // A tone is measured from where it was halfway up, by the levels
+            // known at its end: the first of all began while they were still
+            // the noise's alone, and was taken from the first crackle.
+            std::int64_t from = since_;
+            if (state_)
+                for (const Sample& r : recent_)
+                    if (r.at >= since_ && r.amplitude >= 0.5 * (noise_ + tone_)) {
+                        from = std::min(r.at, changing_);
+                        break;
+                    }
+            out.push_back({state_, double(changing_ - from) / rate_});
+            if (state_ && toneCount_ > 0)
+                lastTones_ += (lastTones_ > 0 ? 0.3 : 1.0) * (toneSum_ / toneCount_ - lastTones_);
+            toneSum_ = 0;
+            toneCount_ = 0;
+            since_ = changing_;
+            state_ = heard;
+            changing_ = -1;
+        }
+    }
+}
+
+}  // namespace decoder

@@ -21,7 +21,8 @@ constexpr double longestClick = 0.008;  // seconds a click lasts at most
 }  // namespace
 
 Decoder::Decoder(double rate, std::vector<std::string> alphabet)
-    : rate_(std::clamp(rate, 8000.0, 48000.0)), alphabet_(alphabet.empty() ? ituCodes() : std::move(alphabet))
+    : rate_(std::clamp(rate, 8000.0, 48000.0)),
+      alphabet_(alphabet.empty() ? std::vector<std::string>(ituCodes()) : std::move(alphabet))
 {
     startOver();
 }

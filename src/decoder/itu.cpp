@@ -43,6 +43,7 @@ const std::vector<std::string>& ituCodes()
 {
     static const std::vector<std::string> codes = [] {
         std::vector<std::string> all;
+        all.reserve(std::size(table));
         for (const auto& entry : table)
             all.emplace_back(entry.second);
         return all;

@@ -242,7 +242,7 @@ void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
                     }
             out.push_back({state_, double(changing_ - from) / rate_});
             if (state_ && toneCount_ > 0)
-                lastTones_ += (lastTones_ > 0 ? 0.3 : 1.0) * (toneSum_ / toneCount_ - lastTones_);
+                lastTones_ += (lastTones_ > 0 ? 0.3 : 1.0) * (toneSum_ / double(toneCount_) - lastTones_);
             toneSum_ = 0;
             toneCount_ = 0;
             since_ = changing_;

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QHash>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -20,6 +21,7 @@
 #include <QToolTip>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 #endif
@@ -283,6 +285,23 @@ void fillScreen(QWidget* light)
     dispatch("simatoplektis-fullscreen", emscripten::val(light != nullptr));
 }
 
+void fitTitle(QWidget& window)
+{
+    static constexpr char whole[] = "simatoplektis-whole-title";
+    if (!window.property(whole).isValid())
+        window.setProperty(whole, window.windowTitle());
+    // The title's room, as the page's title bar lays it out: the bar's
+    // height is the frame's top less its border; the icon and the close box
+    // each take that less 2, and the title starts 2 in. A little gap after it.
+    const QMargins frame = window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
+    const int bar = frame.top() - frame.left();
+    if (bar <= 0)
+        return;
+    const int room = window.width() - 2 * bar - 2;
+    window.setWindowTitle(QFontMetrics(QGuiApplication::font())
+                              .elidedText(window.property(whole).toString(), Qt::ElideRight, std::max(room, 0)));
+}
+
 void tellFits(const QString& name, bool fits)
 {
     emscripten::val detail = emscripten::val::object();
@@ -298,6 +317,7 @@ void followFocus() {}
 void menusWithoutWaits() {}
 void pasteFromPage() {}
 void fillScreen(QWidget*) {}
+void fitTitle(QWidget&) {}
 void tellFits(const QString&, bool) {}
 
 #endif

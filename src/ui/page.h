@@ -47,6 +47,11 @@ void pasteFromPage();
 // fills the page, and the page says so once.
 void fillScreen(QWidget* light);
 
+// Qt 6.4 draws a page's title bars itself and cuts a title where the close
+// box starts, mid-letter: a window drawn smaller shows its title ended by
+// "…" before the close box instead. Called whenever the window is placed.
+void fitTitle(QWidget& window);
+
 // Whether the window named `name`, placed just now, fits the page at a
 // legible scale. Where one does not, a phone held upright, the page asks
 // for it to be turned.

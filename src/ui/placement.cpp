@@ -56,6 +56,7 @@ void apply(DesignedWindow& window, QMargins frame)
     // is asked to: moved by its frame, Qt's X11 backend counts a frame it
     // already knows twice (seen under openbox, 20 pixels low).
     window.setGeometry(QRect(p.frame.topLeft() + QPoint(frame.left(), frame.top()), window.size()));
+    page::fitTitle(window);
     page::tellFits(window.objectName(), p.fits);
 }
 

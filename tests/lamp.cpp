@@ -3,7 +3,10 @@
 // clock (CLOCK_MONOTONIC, in ms) when the light went on and when the
 // recording's first sample was taken, so that each flash can be set beside
 // its tone (tests/hear --tones gives those in the recording's own time).
-// Usage: lamp RECORDING SECONDS   Prints "start T", then "on T" lines.
+// Usage: lamp RECORDING SECONDS   Prints "start T", then "on T BLIND" lines:
+// the light went on between T - BLIND and T. Looking is blind while the
+// machine stops (a virtual machine's cores do, for up to a quarter of a
+// second), and a flash seen after such a stop is known only that far.
 
 #include <sys/stat.h>
 #include <xcb/xcb.h>
@@ -42,6 +45,7 @@ int main(int argc, char** argv)
     // tightest bound on the first sample's time is the least of "when seen,
     // less how long it holds", at 48,000 16-bit samples a second.
     double start = until;
+    double looked = now();
     bool on = false;
     while (now() < until) {
         const auto reply = std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)>(
@@ -51,13 +55,14 @@ int main(int argc, char** argv)
         if (reply && xcb_get_image_data_length(reply.get()) >= 3) {
             const bool white = xcb_get_image_data(reply.get())[1] > 128;
             if (white && !on)
-                std::printf("on %.2f\n", seen);
+                std::printf("on %.2f %.2f\n", seen, seen - looked);
             on = white;
         }
+        looked = seen;
         struct stat file {};
         if (stat(argv[1], &file) == 0 && file.st_size > 0)
             start = std::min(start, seen - double(file.st_size) / 96.0);
-        timespec pause{0, 1'000'000};
+        timespec pause{0, 4'000'000};  // looking closer keeps the X server busy, and starves the program watched
         nanosleep(&pause, nullptr);
     }
     std::printf("start %.2f\n", start);

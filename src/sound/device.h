@@ -24,6 +24,8 @@ public:
     virtual ~Device() = default;
     // How many samples of the source have been heard so far.
     virtual qint64 heard() const = 0;
+    // The most samples the device holds that the speaker has not played.
+    virtual qint64 holds() const = 0;
     // The source has something new to play: ask for it now, not at the next round.
     virtual void wake() = 0;
 };

@@ -27,10 +27,13 @@ namespace sound {
 
 namespace {
 
-// A tenth of a second asked of the sound server: more than any stall of the
-// sound thread on a busy machine, and little enough that a play starts at
-// once and a stop is heard soon.
-constexpr qsizetype bufferSamples = model::sampleRate / 10;
+// Four tenths of a second asked of the sound server, which holds about half
+// of it for the speaker and half ahead of it: more than a busy machine
+// keeps the sound thread waiting. A tenth was too little: on a virtual
+// machine of two cores, the whole machine stops now and then, for up to
+// 150 ms when idle and 250 ms while a screen is grabbed, and every such stop
+// longer than what the server held ahead (70 ms) cut a tone in two.
+constexpr qsizetype bufferSamples = model::sampleRate * 4 / 10;
 constexpr int roundMs = 10;  // how often the thread tops the buffer up
 
 class QtDevice final : public Device {
@@ -91,6 +94,10 @@ public:
         const std::lock_guard lock(mutex_);
         return std::min(written_, heard_ + since_.nsecsElapsed() * model::sampleRate / 1'000'000'000);
     }
+
+    // The server holds what it was asked for in all (Qt asks PulseAudio to
+    // split it between the speaker and its queue), and a round more.
+    qint64 holds() const override { return bufferSamples + model::sampleRate * roundMs / 1000; }
 
     void wake() override
     {

@@ -48,17 +48,14 @@ void Feed::render(std::span<qint16> out)
     given_ += qint64(out.size());
 }
 
-// A device holds at most this much of what it was given (PulseAudio the
-// 100 ms asked of it, Windows six blocks of 20 ms), and asks for more only as
-// its speaker plays: once it has asked for this much beyond the sound's end,
-// the end has been played, whatever its clock says. Judged by the clock, a
-// close ended a tone cut short inside its fade, once in about twenty.
-constexpr qint64 deviceHoldsAtMost = model::sampleRate * 15 / 100;
-
-bool Feed::idle() const
+// A device asks for more only as its speaker plays: once it has asked for
+// all it holds beyond the sound's end, the end has been played, whatever its
+// clock says. Judged by the clock, a close ended a tone cut short inside its
+// fade, once in about twenty.
+bool Feed::idle(qint64 holds) const
 {
     const std::lock_guard lock(mutex_);
-    return !next_ && (!now_ || now_->ended()) && (endAt_ == 0 || given_ >= endAt_ + deviceHoldsAtMost);
+    return !next_ && (!now_ || now_->ended()) && (endAt_ == 0 || given_ >= endAt_ + holds);
 }
 
 namespace {
@@ -73,9 +70,13 @@ public:
         // or the program is no click; a device that stopped playing is not
         // waited for long.
         stop();
+        if (!device_)
+            return;
+        const qint64 holds = device_->holds();
+        const qint64 patience = 100 + 2'000 * holds / model::sampleRate;  // ms: twice what it holds
         QElapsedTimer waited;
         waited.start();
-        while (device_ && !feed_.idle() && waited.elapsed() < 500)
+        while (!feed_.idle(holds) && waited.elapsed() < patience)
             QThread::msleep(5);
     }
 

@@ -24,10 +24,10 @@ public:
     qint64 played(qint64 heard) const;
 
     void render(std::span<qint16> out) override;
-    // True when what played has ended and come out of the speaker, so the
-    // device may be closed: a device closed drops what it still holds, and
-    // a fade cut short ends a tone loud.
-    bool idle() const;
+    // True when what played has ended and come out of a speaker that holds
+    // at most `holds` samples, so the device may be closed: a device closed
+    // drops what it still holds, and a fade cut short ends a tone loud.
+    bool idle(qint64 holds) const;
 
 private:
     mutable std::mutex mutex_;

@@ -77,14 +77,18 @@ public:
         return time.wType == TIME_SAMPLES ? qint64(time.u.sample) : qint64(time.u.cb) / 2;
     }
 
+    // The blocks, and one being handed back.
+    qint64 holds() const override { return qint64(blocks_.size() + 1) * blockSamples; }
+
     void wake() override { SetEvent(event_); }
 
 private:
     // Six blocks of 20 ms: more than any stall of the sound thread, little
     // enough that a play starts, and a stop fades, within a tenth of a second.
     static constexpr int roundMs = 10;
+    static constexpr qint64 blockSamples = model::sampleRate / 50;
     struct Block {
-        std::array<qint16, model::sampleRate / 50> samples{};
+        std::array<qint16, blockSamples> samples{};
         WAVEHDR header{};
     };
 

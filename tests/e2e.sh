@@ -33,6 +33,7 @@ if [ -n "${E2E_SOUND:-}" ]; then
     # The ear is a program of the host's, whichever platform the program under test is built for.
     c++ -std=c++20 -O2 -Wall -Wextra -Werror "$(dirname "$0")/hear.cpp" -o "$pulse/hear"
     c++ -std=c++20 -O2 -Wall -Wextra -Werror "$(dirname "$0")/lamp.cpp" -lxcb -o "$pulse/lamp"
+    c++ -std=c++20 -O2 -Wall -Wextra -Werror "$(dirname "$0")/stalls.cpp" -o "$pulse/stalls"
     pactl info >/dev/null || { cat "$pulse/log" >&2; echo "FAIL: no sound server" >&2; exit 1; }
 fi
 if [ -n "${E2E_WM:-}" ]; then
@@ -388,7 +389,9 @@ if [ -n "${E2E_SOUND:-}" ]; then
         box=$(window '^ΑΚΡΟΑΣΗ$')
         [ -n "$box" ] || fail "Ctrl+M opened no box"
         parec -d rec.monitor --rate=48000 --channels=1 --format=s16le --raw >"$scratch/heard.raw" &
-        local recorder=$! got
+        local recorder=$! got stalled
+        "$pulse/stalls" $((3 * $3 + 10)) >"$scratch/stalls.txt" &
+        local stalls=$!
         sleep 0.5
         # The play button has the focus: Tab to the speed, then the spacing; Enter plays.
         keys "$box" Tab ctrl+a $(sed 's/./& /g' <<<"$1") Tab ctrl+a $(sed 's/./& /g' <<<"$2") Return
@@ -400,24 +403,28 @@ if [ -n "${E2E_SOUND:-}" ]; then
             ! grep -qxF "morse: $heard" <<<"$got" || break
         done
         sleep 0.5
-        kill $recorder
+        kill $recorder $stalls
+        stalled=$(tail -n 1 "$scratch/stalls.txt" | cut -d' ' -f2)
+        stalled=${stalled:-0}
         got=$("$pulse/hear" "$scratch/heard.raw")
-        # Under Wine a play may break (its PulseAudio driver's timer keeps 30 ms
-        # in the server, whatever the program feeds it; most often in a
-        # process's first play, and at any tone on a busy machine), and a
-        # break is a cut, which clicks and moves every tone after it. There
-        # the plays heard whole are judged, and at least one of 5 must be:
-        # measured on this machine's idle cores, Wine's driver broke 1 play of 8
-        # in one hour and 4 of 5 in the next.
+        # Under Wine a play breaks wherever the machine stands still for longer
+        # than Wine's PulseAudio driver holds (its timer keeps 30 ms in the
+        # server, whatever the program feeds it), and a break is a cut, which
+        # clicks and moves every tone after it. The virtual machine the tests
+        # run on stops for 50 to 150 ms several times a minute even when
+        # idle. So the plays heard whole are judged, and a broken one must
+        # have had such a stop: one without is a fault of ours.
         if [ "${E2E_WRAPPER:-}" = wine ] && ! grep -qxF "morse: $heard" <<<"$got"; then
-            echo "broken in Wine's driver at $1/$2 words a minute: $(tr '\n' ' ' <<<"$got")"
+            [ "$(calc "$stalled")" -ge 30 ] \
+                || fail "broken under Wine at $1/$2 words a minute, though the machine never stood still for 30 ms (at most $stalled ms): $got"
+            echo "broken in Wine's driver at $1/$2 words a minute, the machine standing still for up to $stalled ms: $(tr '\n' ' ' <<<"$got")"
             keys "$box" Escape
             gone '^ΑΚΡΟΑΣΗ$' || fail "Esc did not close the listening box"
             return
         fi
         whole=$((whole + 1))
-        grep -qxF "morse: $heard" <<<"$got" || fail "heard at $1/$2 words a minute: $got"
-        grep -qx 'clicks: 0 .*' <<<"$got" || fail "a click at $1/$2 words a minute: $got"
+        grep -qxF "morse: $heard" <<<"$got" || fail "heard at $1/$2 words a minute (the machine stood still for up to $stalled ms): $got"
+        grep -qx 'clicks: 0 .*' <<<"$got" || fail "a click at $1/$2 words a minute (the machine stood still for up to $stalled ms): $got"
         awk -v want="$((1200 / $1))" '/^dot_ms:/ { d = $2 / want - 1; exit !(d < 0.02 && d > -0.02) }' <<<"$got" \
             || fail "a dot at $1 words a minute is not 1200/$1 ms: $got"
         awk '/^pitch_hz:/ { d = $2 / 700 - 1; exit !(d < 0.02 && d > -0.02) }' <<<"$got" \
@@ -435,8 +442,7 @@ if [ -n "${E2E_SOUND:-}" ]; then
     if [ "${E2E_WRAPPER:-}" = wine ]; then
         listen 15 15 10
         listen 25 25 6
-        ((whole >= 1)) || fail "under Wine, no play of 5 heard whole from its first tone"
-        echo "ok: under Wine, $whole plays of 5 heard whole from their first tone"
+        echo "ok: under Wine, $whole plays of 5 heard whole from their first tone, each of the others broken where the machine stood still"
     fi
     # A message of eight words, the clue among them, played beside four busy
     # processes (a build, a browser, a call do as much on a laptop), as radio

@@ -3,10 +3,13 @@
 // clock (CLOCK_MONOTONIC, in ms) when the light went on and when the
 // recording's first sample was taken, so that each flash can be set beside
 // its tone (tests/hear --tones gives those in the recording's own time).
-// Usage: lamp RECORDING SECONDS   Prints "start T", then "on T BLIND" lines:
-// the light went on between T - BLIND and T. Looking is blind while the
-// machine stops (a virtual machine's cores do, for up to a quarter of a
-// second), and a flash seen after such a stop is known only that far.
+// Usage: lamp RECORDING SECONDS [PID]   Prints "start T", then
+// "on T BLIND QUEUED" lines: the light went on between T - BLIND and T.
+// Looking is blind while the machine stops (a virtual machine's cores do, for
+// up to a quarter of a second), and a flash seen after such a stop is known
+// only that far. QUEUED is how long, in the 100 ms before, the main thread
+// of the program PID waited for a core (the kernel's schedstat): a window
+// cannot be drawn sooner than its thread runs.
 
 #include <sys/stat.h>
 #include <xcb/xcb.h>
@@ -15,7 +18,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <deque>
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -26,12 +32,26 @@ double now()
     return double(t.tv_sec) * 1000 + double(t.tv_nsec) / 1e6;
 }
 
+// How long, in ms, the thread has waited for a core since it started; 0
+// when it cannot be read.
+double queuedMs(const std::string& schedstat)
+{
+    double ran = 0, waited = 0;
+    FILE* file = std::fopen(schedstat.c_str(), "r");
+    if (!file)
+        return 0;
+    if (std::fscanf(file, "%lf %lf", &ran, &waited) != 2)
+        waited = 0;
+    std::fclose(file);
+    return waited / 1e6;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: lamp RECORDING SECONDS\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: lamp RECORDING SECONDS [PID]\n");
         return 2;
     }
     xcb_connection_t* x = xcb_connect(nullptr, nullptr);
@@ -47,15 +67,20 @@ int main(int argc, char** argv)
     double start = until;
     double looked = now();
     bool on = false;
+    const std::string schedstat = argc == 4 ? std::string("/proc/") + argv[3] + "/task/" + argv[3] + "/schedstat" : "";
+    std::deque<std::pair<double, double>> queued;  // (when, waited so far), the last 100 ms
     while (now() < until) {
         const auto reply = std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)>(
             xcb_get_image_reply(x, xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, root, 10, 10, 1, 1, ~0U), nullptr),
             &std::free);
         const double seen = now();
+        queued.emplace_back(seen, schedstat.empty() ? 0 : queuedMs(schedstat));
+        while (queued.front().first < seen - 100)
+            queued.pop_front();
         if (reply && xcb_get_image_data_length(reply.get()) >= 3) {
             const bool white = xcb_get_image_data(reply.get())[1] > 128;
             if (white && !on)
-                std::printf("on %.2f %.2f\n", seen, seen - looked);
+                std::printf("on %.2f %.2f %.2f\n", seen, seen - looked, queued.back().second - queued.front().second);
             on = white;
         }
         looked = seen;

@@ -34,6 +34,12 @@ const model::Span* ToneStream::spanAt(qint64 sample) const
     return &sending_.spans[std::size_t(after - starts_.begin() - 1)];
 }
 
+qint64 ToneStream::nextEdge(qint64 sample) const
+{
+    const auto after = std::upper_bound(starts_.begin(), starts_.end(), sample);
+    return after == starts_.end() ? length() : *after;
+}
+
 void ToneStream::fadeOut()
 {
     if (ended() || fadeFrom_ <= position_)

@@ -31,6 +31,8 @@ public:
 
     // The span sounding at a sample of the stream, or none (the lead-in, the end).
     const model::Span* spanAt(qint64 sample) const;
+    // Where the span after the one at `sample` starts: the next edge of a tone.
+    qint64 nextEdge(qint64 sample) const;
     const model::Sending& sending() const { return sending_; }
 
 private:

@@ -108,7 +108,11 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
     std::unique_ptr<sound::ToneStream> shown;  // the stream being played, to follow it
     bool sounding = false;
     QElapsedTimer clock;  // the light's time when there is no sound to follow
+    // The light and the letter change at each edge of a tone: the timer is
+    // set for the next edge as the sound's clock tells it, and looks again
+    // at least every 15 ms, as the bar moves on.
     QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
     tick.setInterval(15);
 
     const auto stop = [&] {
@@ -161,7 +165,10 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
         if (at >= shown->length()) {
             progress->setValue(1000);
             stop();
+            return;
         }
+        const qint64 toEdge = (shown->nextEdge(at) - at) * 1000 / model::sampleRate;
+        tick.setInterval(int(std::clamp<qint64>(toEdge + 1, 1, 15)));
     });
     QObject::connect(&lamp, &LightWindow::ended, &box.dialog, stop);
     QObject::connect(play, &QPushButton::clicked, &box.dialog, [&] { shown ? stop() : start(); });

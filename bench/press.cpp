@@ -75,6 +75,7 @@ struct NoPrompts : keyboard::Prompts {
         fail("a press asked for a code");
     }
     void listen(const QString&, const model::Reading&) override { fail("a press played the message"); }
+    std::optional<QString> hear(std::span<const model::Key>) override { fail("a press listened to the microphone"); }
     QString text;  // what the write box is given
 };
 

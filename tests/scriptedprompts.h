@@ -73,4 +73,5 @@ struct ScriptedPrompts : keyboard::Prompts {
     }
 
     void listen(const QString& message, const model::Reading&) override { listened << message; }
+    std::optional<QString> hear(std::span<const model::Key>) override { return std::nullopt; }
 };

@@ -35,6 +35,9 @@ void Decoder::startOver()
     keyer_ = std::make_unique<Keyer>(rate_);
     delay_.assign(std::size_t(lateSeconds * rate_), 0.f);
     delayAt_ = 0;
+    peak_ = 0;
+    peakDecay_ = std::exp(std::log(0.5) / (2.0 * rate_));  // halved in two seconds
+    dither_ = 1;
     pitches_.clear();
     meanSquare_ = 0;
     burstFrom_ = burstLast_ = lastClick_ = -1;
@@ -50,7 +53,8 @@ void Decoder::feed(std::span<const float> samples)
         startOver();
     std::string morse;
     std::vector<Span> spans;
-    for (const float x : samples) {
+    for (const float heard : samples) {
+        const float x = withFloor(heard);
         // The keyer hears each sample a moment late: mixed down with the
         // pitch of frames after it, and with the tone already found when it
         // first sounds, so that the first letters are not lost to the search.
@@ -98,6 +102,19 @@ void Decoder::feed(std::span<const float> samples)
             keyer_->setUnit(timing_->unit());
     }
     publish(std::move(morse));
+}
+
+float Decoder::withFloor(float x)
+{
+    // Every microphone hisses, and the decoder's estimates of the noise are
+    // made for it: an input cleaner than 50 dB (a tone played straight in,
+    // a loopback, a gate that mutes the gaps) read nothing, or letters cut
+    // in two. So a hiss 50 dB under the loudest lately heard is added, which
+    // no real input is quiet enough to notice.
+    peak_ = std::max(double(std::abs(x)), peak_ * peakDecay_);
+    dither_ = dither_ * 1664525U + 1013904223U;  // a small generator of our own: the same input reads the same
+    const double uniform = double(dither_ >> 8) / double(1U << 24) * 2 - 1;
+    return float(x + std::max(peak_ * 0.0032, 0.0017) * uniform);
 }
 
 void Decoder::silenceClicks(float x)

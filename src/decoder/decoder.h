@@ -70,6 +70,7 @@ private:
     void startOver();
     void publish(std::string&& morse);
     void silenceClicks(float x);
+    float withFloor(float x);
 
     const double rate_;
     const std::vector<std::string> alphabet_;
@@ -77,6 +78,9 @@ private:
     std::unique_ptr<Keyer> keyer_;
     std::unique_ptr<Timing> timing_;
     std::vector<float> delay_;
+    double peak_ = 0;           // the loudest lately heard, for the floor of hiss under it
+    double peakDecay_ = 1;      // how it fades, a sample
+    std::uint32_t dither_ = 1;  // that hiss's generator
     std::size_t delayAt_ = 0;
     std::deque<std::pair<std::int64_t, double>> pitches_;            // each frame's centre and the pitch there
     double meanSquare_ = 0;                                          // the input's power lately

@@ -211,6 +211,13 @@ void Keyboard::listen()
     prompts_.listen(message, model::readMessage(message, keys()));
 }
 
+void Keyboard::hear()
+{
+    const std::vector<model::Key> table = keys();
+    if (const std::optional<QString> text = prompts_.hear(table))
+        appendCode(*controls_.message, model::encodeText(*text, table).codes);
+}
+
 void Keyboard::Command32_Click()
 {
     if (prompts_.confirm(u"ΕΞΟΔΟΣ"_s, u"Σίγουρα θες να βγεις;"_s))

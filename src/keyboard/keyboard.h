@@ -55,6 +55,7 @@ public:
     void copyKeyTable();  // the keys and their codes, to hand out with a message
     void chooseCode();    // a built-in code or a code table loaded into the keys
     void listen();        // the message heard as Morse and seen as light
+    void hear();          // Morse from the microphone, appended as the keys write it
 
 private:
     // Every key with its name and code, in keyboard order, as the controls hold them now.

@@ -41,6 +41,10 @@ public:
     // A box that plays the message as Morse and flashes it as light; the
     // reading names the letter being sent.
     virtual void listen(const QString& message, const model::Reading& reading) = 0;
+
+    // A box that reads Morse from the microphone into the keys given; the
+    // text heard on OK, nothing on Close.
+    virtual std::optional<QString> hear(std::span<const model::Key> keys) = 0;
 };
 
 }  // namespace keyboard

@@ -109,7 +109,8 @@ void Box::addField(PlainTextField* field, const QString& caption, bool readOnly,
 int Box::exec()
 {
     layout->addWidget(buttons);
-    QLabel* hint = addLabel(u"Ctrl+Enter: "_s + okText);
+    // Named as the box names its OK, which may say what it does.
+    QLabel* hint = addLabel(u"Ctrl+Enter: "_s + buttons->button(QDialogButtonBox::Ok)->text());
     hint->setAlignment(Qt::AlignRight);
 
     const QScreen* screen = dialog.parentWidget() ? dialog.parentWidget()->screen() : QApplication::primaryScreen();

@@ -3,6 +3,7 @@
 #include "art.h"
 #include "keyboard/keybutton.h"
 #include "plaintextfield.h"
+#include "sound/input.h"
 #include "texts.h"
 
 #include <QAction>
@@ -248,8 +249,14 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
          &keyboard::Keyboard::copyKeyTable},
         {u"Κώδικες…"_s, {QKeySequence(Qt::CTRL | Qt::Key_K)}, &keyboard::Keyboard::chooseCode},
         {u"Ακρόαση μηνύματος…"_s, {QKeySequence(Qt::CTRL | Qt::Key_M)}, &keyboard::Keyboard::listen},
+        // Ctrl+Shift+L: beside Ctrl+M in the menu, and taken by no browser.
+        {u"Ανάγνωση Μορς από το μικρόφωνο…"_s,
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
+         &keyboard::Keyboard::hear},
     };
     for (const auto& c : commands) {
+        if (c.command == &keyboard::Keyboard::hear && !sound::hearingBuilt)
+            continue;
         auto* action = new QAction(c.text, this);
         action->setShortcuts(c.keys);
         connect(action, &QAction::triggered, &keyboard, c.command);

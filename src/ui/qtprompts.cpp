@@ -2,6 +2,7 @@
 
 #include "box.h"
 #include "codesbox.h"
+#include "hearbox.h"
 #include "plaintextfield.h"
 
 #include <QApplication>
@@ -189,5 +190,7 @@ void QtPrompts::listen(const QString& message, const model::Reading& reading)
 {
     ui::listen(message, reading, listenSettings_);
 }
+
+std::optional<QString> QtPrompts::hear(std::span<const model::Key> keys) { return ui::hear(keys); }
 
 }  // namespace ui

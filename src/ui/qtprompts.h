@@ -17,6 +17,7 @@ public:
     void showReading(const model::Reading& reading) override;
     std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, const QString& message) override;
     void listen(const QString& message, const model::Reading& reading) override;
+    std::optional<QString> hear(std::span<const model::Key> keys) override;
 
 private:
     // A text given up with Cancel comes back at the next write box of the

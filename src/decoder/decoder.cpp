@@ -107,10 +107,12 @@ void Decoder::feed(std::span<const float> samples)
 float Decoder::withFloor(float x)
 {
     // Every microphone hisses, and the decoder's estimates of the noise are
-    // made for it: an input cleaner than 50 dB (a tone played straight in,
-    // a loopback, a gate that mutes the gaps) read nothing, or letters cut
-    // in two. So a hiss 50 dB under the loudest lately heard is added, which
-    // no real input is quiet enough to notice.
+    // made for it: an input cleaner than about 50 dB (a tone played straight
+    // in, a loopback, a gate that mutes the gaps) read nothing, or letters
+    // cut in two. So a hiss of its own is added: 50 dB under the loudest
+    // lately heard, and never under -60 dB of full scale, since what comes
+    // first may be digital silence. A microphone's own hiss is about that
+    // loud; on an input much quieter, this costs a few dB.
     peak_ = std::max(double(std::abs(x)), peak_ * peakDecay_);
     dither_ = dither_ * 1664525U + 1013904223U;  // a small generator of our own: the same input reads the same
     const double uniform = double(dither_ >> 8) / double(1U << 24) * 2 - 1;

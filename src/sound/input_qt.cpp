@@ -15,6 +15,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -26,66 +27,63 @@ namespace {
 
 constexpr int roundMs = 20;  // how often the thread takes what was recorded
 
-class QtInput final : public InputDevice {
+// The input's own thread: it opens the source, records until it is told to
+// quit, and closes the source, all there, where Qt's audio objects must live.
+class QtInput final : public InputDevice, private QThread {
 public:
-    explicit QtInput(Hearer& hearer) : hearer_(hearer) {}
-
-    // Opens `device` on the input's thread; false when the server refuses it.
-    bool open(const QAudioDevice& device, const QAudioFormat& format)
+    QtInput(Hearer& hearer, const QAudioDevice& device, const QAudioFormat& format)
+        : hearer_(hearer), device_(device), format_(format)
     {
-        thread_.setObjectName(u"microphone"_s);
-        thread_.start();
-        worker_.moveToThread(&thread_);
-        bool opened = false;
-        QMetaObject::invokeMethod(
-            &worker_,
-            [&] {
-                source_ = std::make_unique<QAudioSource>(device, format);
-                // Handed over a tenth of a second at a time; what the thread
-                // has not taken yet waits in the server, which holds seconds.
-                source_->setBufferSize(inputRate / 5);
-                io_ = source_->start();
-                if (!io_ || source_->error() != QAudio::NoError)
-                    return;
-                round_ = std::make_unique<QTimer>();
-                round_->setInterval(roundMs);
-                QObject::connect(round_.get(), &QTimer::timeout, [this] { take(); });
-                round_->start();
-                opened = true;
-            },
-            Qt::BlockingQueuedConnection);
-        return opened;
+        setObjectName(u"microphone"_s);
     }
 
+    // Starts the thread; false when the server would not open the source.
+    bool open()
+    {
+        std::future<bool> opened = opened_.get_future();
+        start();
+        if (opened.get())
+            return true;
+        wait();
+        return false;
+    }
+
+    // The source is stopped on its thread as it ends, which releases the
+    // microphone at once.
     ~QtInput() override
     {
-        // The source belongs to the input's thread: it is stopped there,
-        // which releases the microphone, and the worker comes back.
-        if (thread_.isRunning()) {
-            QThread* here = QThread::currentThread();
-            QMetaObject::invokeMethod(
-                &worker_,
-                [this, here] {
-                    round_.reset();
-                    if (source_)
-                        source_->stop();
-                    source_.reset();
-                    worker_.moveToThread(here);
-                },
-                Qt::BlockingQueuedConnection);
-            thread_.quit();
-            thread_.wait();
-        }
+        quit();
+        wait();
     }
 
 private:
+    void run() override
+    {
+        QAudioSource source(device_, format_);
+        // Handed over a tenth of a second at a time; what the thread has not
+        // taken yet waits in the server, which holds seconds.
+        source.setBufferSize(inputRate / 5);
+        QIODevice* io = source.start();
+        if (!io || source.error() != QAudio::NoError) {
+            opened_.set_value(false);
+            return;
+        }
+        QTimer round;
+        round.setInterval(roundMs);
+        QObject::connect(&round, &QTimer::timeout, [this, io] { take(*io); });
+        round.start();
+        opened_.set_value(true);
+        exec();
+        source.stop();
+    }
+
     // What was recorded since the last round, in one block. (readAll() reads
     // nothing here: the device is unbuffered, and Qt 6.4 reads it in chunks
     // of its buffer's size, which is none.)
-    void take()
+    void take(QIODevice& io)
     {
         recorded_.resize(std::size_t(inputRate));  // a second, more than a round ever holds
-        const qint64 got = io_->read(reinterpret_cast<char*>(recorded_.data()), qint64(recorded_.size()) * 2) / 2;
+        const qint64 got = io.read(reinterpret_cast<char*>(recorded_.data()), qint64(recorded_.size()) * 2) / 2;
         block_.resize(std::size_t(std::max<qint64>(0, got)));
         for (std::size_t i = 0; i < block_.size(); ++i)
             block_[i] = float(recorded_[i]) / 32768.0F;
@@ -94,11 +92,9 @@ private:
     }
 
     Hearer& hearer_;
-    QThread thread_;
-    QObject worker_;  // the input thread's own object, for what runs there
-    std::unique_ptr<QAudioSource> source_;
-    QIODevice* io_ = nullptr;
-    std::unique_ptr<QTimer> round_;
+    const QAudioDevice device_;
+    const QAudioFormat format_;
+    std::promise<bool> opened_;
     std::vector<qint16> recorded_;
     std::vector<float> block_;
 };
@@ -118,8 +114,8 @@ extern "C" Q_DECL_EXPORT sound::InputDevice* simatoplektis_open_input(sound::Hea
         error = u"Δεν βρέθηκε μικρόφωνο."_s;
         return nullptr;
     }
-    auto opened = std::make_unique<sound::QtInput>(hearer);
-    if (!opened->open(device, format)) {
+    auto opened = std::make_unique<sound::QtInput>(hearer, device, format);
+    if (!opened->open()) {
         error = u"Το μικρόφωνο δεν άνοιξε: ίσως το χρησιμοποιεί άλλο πρόγραμμα ή δεν επιτρέπεται."_s;
         return nullptr;
     }

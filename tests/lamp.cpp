@@ -4,12 +4,13 @@
 // recording's first sample was taken, so that each flash can be set beside
 // its tone (tests/hear --tones gives those in the recording's own time).
 // Usage: lamp RECORDING SECONDS [PID]   Prints "start T", then
-// "on T BLIND QUEUED" lines: the light went on between T - BLIND and T.
+// "on T BLIND QUEUED STOOD" lines: the light went on between T - BLIND and T.
 // Looking is blind while the machine stops (a virtual machine's cores do, for
 // up to a quarter of a second), and a flash seen after such a stop is known
-// only that far. QUEUED is how long, in the 100 ms before, the main thread
-// of the program PID waited for a core (the kernel's schedstat): a window
-// cannot be drawn sooner than its thread runs.
+// only that far. In the 100 ms before it, QUEUED is how long the main thread
+// of the program PID waited for a core (the kernel's schedstat), and STOOD
+// the longest the machine stood still (this watcher's longest blind moment):
+// a window cannot be drawn sooner than its thread runs.
 
 #include <sys/stat.h>
 #include <xcb/xcb.h>
@@ -21,7 +22,6 @@
 #include <deque>
 #include <memory>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -68,19 +68,27 @@ int main(int argc, char** argv)
     double looked = now();
     bool on = false;
     const std::string schedstat = argc == 4 ? std::string("/proc/") + argv[3] + "/task/" + argv[3] + "/schedstat" : "";
-    std::deque<std::pair<double, double>> queued;  // (when, waited so far), the last 100 ms
+    struct Look {
+        double when, queued, blind;  // the time, the program's wait for a core so far, and how long since the last look
+    };
+    std::deque<Look> looks;  // the last 100 ms
     while (now() < until) {
         const auto reply = std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)>(
             xcb_get_image_reply(x, xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, root, 10, 10, 1, 1, ~0U), nullptr),
             &std::free);
         const double seen = now();
-        queued.emplace_back(seen, schedstat.empty() ? 0 : queuedMs(schedstat));
-        while (queued.front().first < seen - 100)
-            queued.pop_front();
+        looks.push_back({seen, schedstat.empty() ? 0 : queuedMs(schedstat), seen - looked});
+        while (looks.front().when < seen - 100)
+            looks.pop_front();
         if (reply && xcb_get_image_data_length(reply.get()) >= 3) {
             const bool white = xcb_get_image_data(reply.get())[1] > 128;
-            if (white && !on)
-                std::printf("on %.2f %.2f %.2f\n", seen, seen - looked, queued.back().second - queued.front().second);
+            if (white && !on) {
+                double stood = 0;
+                for (const Look& look : looks)
+                    stood = std::max(stood, look.blind);
+                std::printf("on %.2f %.2f %.2f %.2f\n", seen, seen - looked, looks.back().queued - looks.front().queued,
+                            stood);
+            }
             on = white;
         }
         looked = seen;

@@ -120,7 +120,9 @@ for elf in "$bin" "$root/usr/lib/$program/lib$program-sound.so"; do
     libs=$(ldd "$elf")
     if grep -q 'not found' <<<"$libs"; then echo "$libs" >&2; fail "unresolved libraries in $name"; fi
     for soname in $(sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' <<<"$dynamic"); do
-        path=$(awk -v s="$soname" '$1 == s && $2 == "=>" { print $3; exit }' <<<"$libs")
+        # The dynamic loader (needed once the module uses thread-local
+        # storage) is listed by its path alone, without "=>".
+        path=$(awk -v s="$soname" '$1 == s && $2 == "=>" { print $3; exit } $1 ~ "/" s "$" { print $1; exit }' <<<"$libs")
         [ -n "$path" ] || fail "ldd does not resolve $soname"
         # Merged /usr: dpkg may know the file under /lib or under /usr/lib.
         owner=$(dpkg-query -S "*${path#/usr}" 2>/dev/null | grep -v '^diversion' | head -n 1 | sed 's/:.*//; s/,.*//' || true)

@@ -3,6 +3,7 @@
 
 #include "model/sending.h"
 #include "sound/feed.h"
+#include "sound/tone.h"
 
 #include <QTest>
 #include <cmath>
@@ -64,6 +65,34 @@ private slots:
         // Out of range: brought into it.
         QCOMPARE(model::timeMorse(paris, {100, 100, 0}).dotSamples, 1440);
         QCOMPARE(model::timeMorse(paris, {5, 9, 0}).samples, 12 * model::sampleRate);
+    }
+
+    void theLightShowsEverySymbolInTurnThoughLate()
+    {
+        // Α (dot, dash) and a dot, at 20 words a minute (a dot 2,880 samples).
+        const sound::ToneStream stream(model::timeMorse(u".-/."_s, {20, 20, 700}), 700, 0);
+        sound::Light light(stream);
+        const auto lit = [&](qint64 at) { return light.look(at) != nullptr; };
+        QVERIFY(lit(10));
+        // The machine stood still from the dot to the dash: the gap between
+        // them is shown first, for no longer than is seen, lest the dot and
+        // the dash run into one long flash.
+        const qint64 inDash = 2880 * 2 + 100;
+        QVERIFY(!lit(inDash));
+        QCOMPARE(light.nextLook(inDash), inDash + sound::lateSamples);
+        QVERIFY(!lit(inDash + 10));  // the gap still held
+        QVERIFY(lit(inDash + sound::lateSamples));
+        // Then it stood still past the end: what is left comes late, each
+        // span on its own, the last dot one flash; only then is it done.
+        int flashes = 0;
+        bool was = true;
+        for (qint64 at = stream.length() + 50, looks = 0; !light.done() && looks < 10; at = light.nextLook(at), ++looks) {
+            const bool on = lit(at);
+            flashes += on && !was;
+            was = on;
+        }
+        QVERIFY(light.done());
+        QCOMPARE(flashes, 1);
     }
 
     void aStopFadesOutAndTheNextPlayFollowsIt()

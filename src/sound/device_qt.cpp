@@ -112,11 +112,21 @@ private:
     {
         if (!sink_)
             return;
-        const qint64 heard = sink_->processedUSecs() * model::sampleRate / 1'000'000;
+        // Qt's clock of the stream (6.4, PulseAudio) is the server's read
+        // position less the server's latency averaged over its last ten
+        // reports: when the server takes a large piece at once, the clock
+        // leaps ahead by most of it, then stands still while the average
+        // catches up (up to 140 ms ahead within 15 ms, seen here). The
+        // speaker plays on evenly, so the clock followed here never gains
+        // on the wall clock by more than a tenth: a leap comes in over ten
+        // times its length, mostly absorbed by the standstill after it, and
+        // a light that follows it never skips a tone.
+        const qint64 reading = sink_->processedUSecs() * model::sampleRate / 1'000'000;
         {
             const std::lock_guard lock(mutex_);
-            heard_ = heard;
+            const qint64 ran = since_.nsecsElapsed() * model::sampleRate / 1'000'000'000;
             since_.start();
+            heard_ = std::max(heard_, std::min(reading, heard_ + ran + ran / 10));
         }
         // The buffer is kept full, of silence while nothing plays: a stream
         // that runs dry stops until the server holds most of a buffer again,
@@ -145,7 +155,7 @@ private:
     mutable std::mutex mutex_;  // what heard() reads from the GUI thread
     qint64 written_ = 0;
     qint64 heard_ = 0;
-    QElapsedTimer since_;  // since heard_ was read
+    QElapsedTimer since_;  // since heard_ was last moved on
 };
 
 }  // namespace

@@ -26,12 +26,17 @@ ToneStream::ToneStream(model::Sending sending, int toneHz, qint64 leadIn)
     }
 }
 
+qsizetype ToneStream::indexAt(qint64 sample) const
+{
+    if (sample >= length())
+        return qsizetype(starts_.size());
+    return qsizetype(std::upper_bound(starts_.begin(), starts_.end(), sample) - starts_.begin()) - 1;
+}
+
 const model::Span* ToneStream::spanAt(qint64 sample) const
 {
-    const auto after = std::upper_bound(starts_.begin(), starts_.end(), sample);
-    if (after == starts_.begin() || sample >= length())
-        return nullptr;
-    return &sending_.spans[std::size_t(after - starts_.begin() - 1)];
+    const qsizetype index = indexAt(sample);
+    return index >= 0 && index < qsizetype(starts_.size()) ? &sending_.spans[std::size_t(index)] : nullptr;
 }
 
 qint64 ToneStream::nextEdge(qint64 sample) const
@@ -78,6 +83,21 @@ qsizetype ToneStream::render(std::span<qint16> out)
     }
     position_ += count;
     return count;
+}
+
+const model::Span* Light::look(qint64 sample)
+{
+    const std::vector<model::Span>& spans = stream_.sending().spans;
+    const qsizetype now = stream_.indexAt(sample);
+    if (sample >= heldTo_ && shown_ < now) {
+        if (shown_ < now - 1) {  // missed: the next one, late
+            ++shown_;
+            heldTo_ = sample + std::min(spans[std::size_t(shown_)].samples, lateSamples);
+        } else {
+            shown_ = now;
+        }
+    }
+    return shown_ >= 0 && !done() && spans[std::size_t(shown_)].tone ? &spans[std::size_t(shown_)] : nullptr;
 }
 
 }  // namespace sound

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace ui {
 
@@ -106,6 +107,7 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
     output->open();
     LightWindow lamp(&box.dialog);
     std::unique_ptr<sound::ToneStream> shown;  // the stream being played, to follow it
+    std::optional<sound::Light> follow;        // and what the light has shown of it
     bool sounding = false;
     QElapsedTimer clock;  // the light's time when there is no sound to follow
     // The light and the letter change at each edge of a tone: the timer is
@@ -123,6 +125,7 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
             box.dialog.activateWindow();  // the keys go back to the box, however the light ended
         }
         lamp.setOn(false);
+        follow.reset();
         shown.reset();
         letter->clear();
         play->setText(u"Αναπαραγωγή"_s);
@@ -146,6 +149,7 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
                 return;
             }
         }
+        follow.emplace(*shown);
         clock.start();
         progress->setValue(0);
         play->setText(u"Διακοπή"_s);
@@ -157,17 +161,17 @@ void listen(const QString& message, const model::Reading& reading, ListenSetting
     };
     QObject::connect(&tick, &QTimer::timeout, &box.dialog, [&] {
         const qint64 at = sounding ? output->played() : clock.elapsed() * model::sampleRate / 1000;
-        const model::Span* span = shown->spanAt(at);
+        const model::Span* lit = follow->look(at);
         progress->setValue(int(std::min<qint64>(1000, at * 1000 / std::max<qint64>(1, shown->length()))));
-        lamp.setOn(span && span->tone);
-        if (span && span->tone)
-            letter->setText(letterAt(reading, span->at));
-        if (at >= shown->length()) {
+        lamp.setOn(lit);
+        if (lit)
+            letter->setText(letterAt(reading, lit->at));
+        if (follow->done()) {
             progress->setValue(1000);
             stop();
             return;
         }
-        const qint64 toEdge = (shown->nextEdge(at) - at) * 1000 / model::sampleRate;
+        const qint64 toEdge = (follow->nextLook(at) - at) * 1000 / model::sampleRate;
         tick.setInterval(int(std::clamp<qint64>(toEdge + 1, 1, 15)));
     });
     QObject::connect(&lamp, &LightWindow::ended, &box.dialog, stop);

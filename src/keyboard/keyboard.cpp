@@ -2,6 +2,7 @@
 
 #include "keybutton.h"
 #include "model/decodability.h"
+#include "pictures.h"
 #include "prompts.h"
 
 #include <QClipboard>
@@ -137,6 +138,8 @@ bool copyKeyTable(std::span<const model::Key> table)
 {
     if (model::keyTablePlain(table).isEmpty())
         return false;
+    // The codes stand at 20 pt in the handout: pictures as tall.
+    const QString html = withPictures(model::keyTableHtml(table), 27);
 #ifdef Q_OS_WASM
     // In a browser page Qt hands the clipboard one format, the HTML one when
     // there is one, and the plain table, the one a plain editor or a mail
@@ -155,7 +158,7 @@ bool copyKeyTable(std::span<const model::Key> table)
         };
         val formats = val::object();
         formats.set("text/plain", blob(model::keyTablePlain(table), "text/plain"));
-        formats.set("text/html", blob(model::keyTableHtml(table), "text/html"));
+        formats.set("text/html", blob(html, "text/html"));
         val items = val::array();
         items.call<void>("push", item.new_(formats));
         // A refusal (the page not focused, say) is Qt's to report, as for its own copies.
@@ -165,7 +168,7 @@ bool copyKeyTable(std::span<const model::Key> table)
 #endif
     auto* data = new QMimeData;
     data->setText(model::keyTablePlain(table));
-    data->setHtml(model::keyTableHtml(table));
+    data->setHtml(html);
     QGuiApplication::clipboard()->setMimeData(data);
     return true;
 }

@@ -116,6 +116,18 @@ Code builtIn(const CodeChoice& choice)
             code.letters[i] = QChar(brailleLetters[i]);
         code.separator = QString(QChar(blankCell));
         break;
+    case CodeKind::Pigpen:
+        for (int i = 0; i < letterCount; ++i)
+            code.letters[i] = QChar(firstPigpen + i);
+        code.separator = u" "_s;
+        break;
+    case CodeKind::Clock:
+        for (int i = 0; i < letterCount; ++i) {
+            const char32_t face = clockFace(i);
+            code.letters[i] = QString::fromUcs4(&face, 1);
+        }
+        code.separator = u" "_s;
+        break;
     case CodeKind::Table:
         break;
     }
@@ -126,11 +138,26 @@ Code builtIn(const CodeChoice& choice)
 
 QString codeName(CodeKind kind)
 {
-    static const std::array<QString, codeKindCount> names{
-        u"Μορς"_s,        u"Αριθμοί (Α=1)"_s,          u"Αντίστροφο αλφάβητο"_s,  u"Καίσαρας"_s,
-        u"Λέξη-κλειδί"_s, u"Τετράγωνο του Πολύβιου"_s, u"Πληκτρολόγιο κινητού"_s, u"Μπράιγ"_s,
-        u"Από πίνακα…"_s};
+    static const std::array<QString, codeKindCount> names{u"Μορς"_s,
+                                                          u"Αριθμοί (Α=1)"_s,
+                                                          u"Αντίστροφο αλφάβητο"_s,
+                                                          u"Καίσαρας"_s,
+                                                          u"Λέξη-κλειδί"_s,
+                                                          u"Τετράγωνο του Πολύβιου"_s,
+                                                          u"Πληκτρολόγιο κινητού"_s,
+                                                          u"Μπράιγ"_s,
+                                                          u"Κάγκελο"_s,
+                                                          u"Ρολόι"_s,
+                                                          u"Από πίνακα…"_s};
     return names[std::size_t(kind)];
+}
+
+char32_t clockFace(int letter)
+{
+    // Unicode's faces: one o'clock to twelve from U+1F550, half past one to
+    // half past twelve from U+1F55C.
+    const int hour = (letter / 2 + 11) % 12 + 1;  // 12, 12, 1, 1, ... 11, 11
+    return (letter % 2 ? 0x1F55C : 0x1F550) + char32_t(hour - 1);
 }
 
 QString separatorCaption(const QString& code)

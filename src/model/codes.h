@@ -15,8 +15,15 @@
 namespace model {
 
 // In the order the codes box lists them.
-enum class CodeKind { Morse, Numbers, Reversed, Caesar, Keyword, Polybius, Phone, Braille, Table };
-inline constexpr int codeKindCount = 9;
+enum class CodeKind { Morse, Numbers, Reversed, Caesar, Keyword, Polybius, Phone, Braille, Pigpen, Clock, Table };
+inline constexpr int codeKindCount = 11;
+
+// The picture codes' symbols, which the program's own face draws: the
+// pigpen's in the Private Use Area (Unicode has none), a letter each from
+// Α; the clock's at Unicode's clock faces, Α twelve o'clock and each next
+// letter half an hour later.
+inline constexpr char16_t firstPigpen = 0xE000;
+char32_t clockFace(int letter);
 
 QString codeName(CodeKind kind);
 

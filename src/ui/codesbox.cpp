@@ -3,6 +3,7 @@
 #include "box.h"
 #include "fonts.h"
 #include "keyboard/keyboard.h"
+#include "pigpenkey.h"
 #include "plaintextfield.h"
 
 #include <QCheckBox>
@@ -114,6 +115,18 @@ void showPreview(QPlainTextEdit& field, const std::vector<model::Key>& keys, std
     field.document()->setDefaultTextOption(option);
 
     QString text;
+    if (kind == CodeKind::Pigpen)
+        text = u"Α έως Ι στο πρώτο πλέγμα, Κ έως Σ στο δεύτερο με τελεία, Τ Υ Φ Χ στο Χ, Ψ και Ω στο Χ με τελεία "
+               u"(τα άλλα δύο κουτάκια του μένουν άδεια). Κάθε γράμμα γράφεται με τις γραμμές γύρω από το "
+               u"κουτάκι του, και την τελεία του.\n\n"_s;
+    if (kind == CodeKind::Clock) {
+        const auto face = [](int letter) {
+            const char32_t symbol = model::clockFace(letter);
+            return QString::fromUcs4(&symbol, 1);
+        };
+        text = u"Το Α είναι οι 12:00 %1 και κάθε επόμενο γράμμα μισή ώρα αργότερα: Β 12:30 %2, Γ 1:00 %3, "
+               u"Δ 1:30 %4… ως το Ω στις 11:30 %5.\n\n"_s.arg(face(0), face(1), face(2), face(3), face(23));
+    }
     if (kind == CodeKind::Polybius) {
         QList<QTextOption::Tab> square;
         for (int column = 1; column <= 5; ++column)
@@ -197,6 +210,9 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, co
     auto* table = new TableField;
     box.addField(table, u"Πίνακας κωδικών, επικολλημένος εδώ:"_s, false, tablePage, 6);
 
+    auto* pigpen = new PigpenKey;
+    pigpen->setFont(designFont(12, false));
+    right->addWidget(pigpen);
     PlainTextField* shown = box.addField(u"Θα γίνουν:"_s, true, right, 15);
     shown->setObjectName(u"preview"_s);
     QLabel* notes = box.addLabel({}, right);
@@ -263,6 +279,7 @@ std::optional<model::CodeChoice> chooseCode(std::span<const model::Key> keys, co
                                       : c.kind == CodeKind::Keyword ? 2
                                       : c.kind == CodeKind::Table   ? 3
                                                                     : 0);
+        pigpen->setVisible(c.kind == CodeKind::Pigpen);
         const model::LoadedCode loaded = model::loadCode(c, keys);
         showPreview(*shown, loaded.keys, keys, c.kind);
         say(notes, loaded.notes.join(u'\n'));

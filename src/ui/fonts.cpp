@@ -19,6 +19,8 @@ const QString designFace = u"Liberation Sans"_s;
 #else
 const QString designFace = u"MS Sans Serif"_s;
 #endif
+// The picture codes' symbols, drawn by the program (tools/drawsymbols.py).
+const QString picturesFace = u"Simatoplektis Pictures"_s;
 
 }  // namespace
 
@@ -42,11 +44,14 @@ void installFonts()
     QFontDatabase::addApplicationFont(u":/fonts/DejaVuSans-Signs.ttf"_s);
     QFontDatabase::addApplicationFont(u":/fonts/DejaVuSans-Bold-Signs.ttf"_s);
 #endif
+    QFontDatabase::addApplicationFont(u":/fonts/Pictures.ttf"_s);
     // Liberation Sans keeps Arial's narrow metrics, close to the face the
     // windows were drawn with: every default code fits its field at 18 pt.
     // DejaVu Sans, wider, clips them; it is only the last resort.
-    QFont::insertSubstitutions(designFace,
-                               {u"Liberation Sans"_s, u"Microsoft Sans Serif"_s, u"Arial"_s, u"DejaVu Sans"_s});
+    // The picture codes' symbols come from the program's own face, asked for
+    // before any other could offer its own clock faces.
+    QFont::insertSubstitutions(
+        designFace, {u"Liberation Sans"_s, picturesFace, u"Microsoft Sans Serif"_s, u"Arial"_s, u"DejaVu Sans"_s});
     // Everything else, the boxes and menus included, in the same face at the
     // classic dialog size: one face to load, and the look of the whole.
     QGuiApplication::setFont(designFont(8, false));
@@ -56,10 +61,11 @@ QFont designFont(qreal points, bool bold)
 {
     QFont font(designFace);
 #if defined(Q_OS_WIN) || defined(Q_OS_WASM)
-    // What the face has not (Braille cells, a sign for a space) comes from
-    // the cut of DejaVu Sans the program carries; on Linux fontconfig finds
-    // it in the desktop's own DejaVu Sans.
-    font.setFamilies({designFace, u"DejaVu Sans"_s});
+    // What the face has not comes from the program's picture face, then
+    // (Braille cells, a sign for a space) from the cut of DejaVu Sans the
+    // program carries. On Linux the substitutions say the same, and
+    // fontconfig finds the desktop's own DejaVu Sans.
+    font.setFamilies({designFace, picturesFace, u"DejaVu Sans"_s});
 #endif
     font.setPointSizeF(points);
     font.setBold(bold);

@@ -1,5 +1,7 @@
 #include "plaintextfield.h"
 
+#include "keyboard/pictures.h"
+
 #include <QMimeData>
 #include <QTextCursor>
 
@@ -14,6 +16,13 @@ QMimeData* PlainTextField::createMimeDataFromSelection() const
     text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
     auto* data = new QMimeData;
     data->setText(text);
+#ifndef Q_OS_WASM
+    // Pictures drawn for a word processor, at its 12 pt. Not from a page,
+    // whose clipboard Qt hands one format only, the HTML one, and the
+    // plain text would be lost.
+    if (keyboard::hasPictures(text))
+        data->setHtml(keyboard::picturesHtml(text, 16));
+#endif
     return data;
 }
 

@@ -1,0 +1,23 @@
+#pragma once
+// The picture codes' symbols out to the desk. The plain text of a copy keeps
+// them as characters (the pigpen's in the Private Use Area, which no other
+// program draws); the HTML beside it carries each as a small image of the
+// program's own drawing, so that a word processor shows the shapes.
+
+#include <QString>
+#include <QStringView>
+
+namespace keyboard {
+
+// Whether the text holds a symbol of a picture code.
+bool hasPictures(QStringView text);
+
+// `html` with each picture symbol in it made an inline SVG image as tall as
+// text of `pixelsPerEm`; the rest as it was.
+QString withPictures(QStringView html, int pixelsPerEm);
+
+// Plain text as HTML (escaped, its line breaks kept), its pictures as images:
+// the message as a word processor should take it.
+QString picturesHtml(QStringView text, int pixelsPerEm);
+
+}  // namespace keyboard

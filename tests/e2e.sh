@@ -421,6 +421,19 @@ if [ -n "${E2E_PICTURES:-}" ]; then
     [ "$on_page" = "$(tr -d '-' <<<"${written[*]}" | tr -s ' ')" ] \
         || fail "Writer's page shows the pigpen symbols [$on_page], written [${written[*]}]"
     echo "ok: the pigpen clue copied into Writer, each symbol drawn: [$on_page]"
+    # And copied as one picture, for a chat: the message's context menu, its
+    # fourth command from the foot (then Κώδικες…, Ακρόαση…, Ανάγνωση…).
+    xdotool mousemove --window "$main" 400 500 click 3
+    sleep 0.5
+    xdotool key --delay 100 Up Up Up Up Return
+    sleep 0.5
+    xclip -o -selection clipboard -t image/png >"$scratch/clue.png" 2>/dev/null || fail "no picture was copied"
+    size=$(identify -format '%w %h' "$scratch/clue.png") || fail "the copied picture is no PNG"
+    inked=$(convert "$scratch/clue.png" -trim -format '%w %h' info:)
+    # As big as what is written: the ink fills it but for its margins.
+    [ $((${inked% *} * 10)) -ge $((${size% *} * 7)) ] && [ $((${inked#* } * 4)) -ge ${size#* } ] \
+        || fail "the copied picture ($size) is mostly empty (ink $inked)"
+    echo "ok: the pigpen clue copied as a picture, $size pixels, ink $inked"
     keys "$main" ctrl+k
     box=$(window '^ΚΩΔΙΚΕΣ$')
     keys "$box" Home ctrl+Return

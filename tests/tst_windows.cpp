@@ -336,8 +336,12 @@ private slots:
         const QStringList greek{u"&Αναίρεση"_s,   u"Α&κύρωση αναίρεσης"_s, u"Απο&κοπή"_s,    u"Α&ντιγραφή"_s,
                                 u"Ε&πικόλληση"_s, u"Διαγραφή"_s,           u"Επιλογή όλων"_s};
         QCOMPARE(contextMenuOf(w->Text1[0]), greek);
-        QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s, u"Αποκωδικοποίηση μηνύματος…"_s,
-                               u"Αντιγραφή πίνακα κωδικών"_s, u"Κώδικες…"_s, u"Ακρόαση μηνύματος…"_s};
+        QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s,
+                               u"Αποκωδικοποίηση μηνύματος…"_s,
+                               u"Αντιγραφή πίνακα κωδικών"_s,
+                               u"Αντιγραφή ως εικόνα"_s,
+                               u"Κώδικες…"_s,
+                               u"Ακρόαση μηνύματος…"_s};
         if (sound::hearingBuilt)
             wholeTexts << u"Ανάγνωση Μορς από το μικρόφωνο…"_s;
         QCOMPARE(contextMenuOf(w->Text3->viewport()), greek + wholeTexts);

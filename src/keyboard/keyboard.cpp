@@ -5,6 +5,7 @@
 #include "pictures.h"
 #include "prompts.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -134,6 +135,38 @@ void Keyboard::copyKeyTable()
                         u"το πρόχειρο μένει όπως ήταν."_s);
 }
 
+namespace {
+
+#ifdef Q_OS_WASM
+// In a browser page Qt hands the clipboard one format, the HTML one when
+// there is one, and an image not at all. So where the browser has the means,
+// what is copied goes to its clipboard as one item of every format given, as
+// a desktop's clipboard holds them; false where it has not.
+bool toPageClipboard(std::initializer_list<std::pair<const char*, emscripten::val>> formats)
+{
+    using emscripten::val;
+    const val clipboard = val::global("navigator")["clipboard"];
+    const val item = val::global("ClipboardItem");
+    if (clipboard.isUndefined() || clipboard["write"].isUndefined() || item.isUndefined())
+        return false;
+    val blobs = val::object();
+    for (const auto& [type, data] : formats) {
+        val parts = val::array();
+        parts.call<void>("push", data);
+        val options = val::object();
+        options.set("type", val(type));
+        blobs.set(type, val::global("Blob").new_(parts, options));
+    }
+    val items = val::array();
+    items.call<void>("push", item.new_(blobs));
+    // A refusal (the page not focused, say) is Qt's to report, as for its own copies.
+    clipboard.call<val>("write", items).call<val>("catch", val::module_property("qtClipboardPromiseException"));
+    return true;
+}
+#endif
+
+}  // namespace
+
 bool copyKeyTable(std::span<const model::Key> table)
 {
     if (model::keyTablePlain(table).isEmpty())
@@ -141,36 +174,45 @@ bool copyKeyTable(std::span<const model::Key> table)
     // The codes stand at 20 pt in the handout: pictures as tall.
     const QString html = withPictures(model::keyTableHtml(table), 27);
 #ifdef Q_OS_WASM
-    // In a browser page Qt hands the clipboard one format, the HTML one when
-    // there is one, and the plain table, the one a plain editor or a mail
-    // takes, would be lost. So where the browser has the means, both go in
-    // one item to its clipboard, as a desktop's clipboard holds them.
-    using emscripten::val;
-    const val clipboard = val::global("navigator")["clipboard"];
-    const val item = val::global("ClipboardItem");
-    if (!clipboard.isUndefined() && !clipboard["write"].isUndefined() && !item.isUndefined()) {
-        const auto blob = [](const QString& text, const char* type) {
-            val parts = val::array();
-            parts.call<void>("push", val(text.toStdString()));  // UTF-8, read as such
-            val options = val::object();
-            options.set("type", val(type));
-            return val::global("Blob").new_(parts, options);
-        };
-        val formats = val::object();
-        formats.set("text/plain", blob(model::keyTablePlain(table), "text/plain"));
-        formats.set("text/html", blob(html, "text/html"));
-        val items = val::array();
-        items.call<void>("push", item.new_(formats));
-        // A refusal (the page not focused, say) is Qt's to report, as for its own copies.
-        clipboard.call<val>("write", items).call<val>("catch", val::module_property("qtClipboardPromiseException"));
+    // Strings go as UTF-8, read as such.
+    if (toPageClipboard({{"text/plain", emscripten::val(model::keyTablePlain(table).toStdString())},
+                         {"text/html", emscripten::val(html.toStdString())}}))
         return true;
-    }
 #endif
     auto* data = new QMimeData;
     data->setText(model::keyTablePlain(table));
     data->setHtml(html);
     QGuiApplication::clipboard()->setMimeData(data);
     return true;
+}
+
+void Keyboard::copyPicture()
+{
+    const QString text = controls_.message->toPlainText();
+    const QString title = u"ΑΝΤΙΓΡΑΦΗ ΩΣ ΕΙΚΟΝΑ"_s;
+    if (text.trimmed().isEmpty()) {
+        prompts_.inform(title, u"Το μήνυμα δεν έχει τίποτα να φανεί· το πρόχειρο μένει όπως ήταν."_s);
+        return;
+    }
+    const QImage picture = messagePicture(text, controls_.message->font());
+    if (picture.isNull()) {
+        prompts_.inform(title, u"Το μήνυμα είναι πολύ μεγάλο για μία εικόνα· το πρόχειρο μένει όπως ήταν."_s);
+        return;
+    }
+#ifdef Q_OS_WASM
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    // A copy of the bytes into the page's memory: the view of ours ends here.
+    const emscripten::val view(emscripten::typed_memory_view(std::size_t(png.size()),
+                                                             reinterpret_cast<const unsigned char*>(png.constData())));
+    if (toPageClipboard({{"image/png", emscripten::val::global("Uint8Array").new_(view)}}))
+        return;
+#endif
+    auto* data = new QMimeData;
+    data->setImageData(picture);
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void Keyboard::chooseCode()

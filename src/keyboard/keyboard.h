@@ -53,6 +53,7 @@ public:
     void writeText();     // a text typed at once, appended as its codes
     void readMessage();   // the message read back into the keys
     void copyKeyTable();  // the keys and their codes, to hand out with a message
+    void copyPicture();   // the message as it is drawn, one image for a chat or an image editor
     void chooseCode();    // a built-in code or a code table loaded into the keys
     void listen();        // the message heard as Morse and seen as light
     void hear();          // Morse from the microphone, appended as the keys write it

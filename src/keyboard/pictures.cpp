@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
 
@@ -123,10 +124,50 @@ QString withPictures(QStringView html, int pixelsPerEm)
 
 QString picturesHtml(QStringView text, int pixelsPerEm)
 {
-    QString escaped = text.toString().toHtmlEscaped();
-    escaped.replace(u"\r\n"_s, u"<br>"_s).replace(u'\n', u"<br>"_s);
-    return u"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>"_s + withPictures(escaped, pixelsPerEm)
+    QString lines = text.toString();
+    lines.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+    // HTML collapses runs of spaces and drops them at a line's ends: a space
+    // is an ordinary one only alone between two other characters, where the
+    // line may still break; every other stays, as a no-break space.
+    QString body;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QChar c = lines[i];
+        const auto blank = [&](qsizetype at) { return at < 0 || at >= lines.size() || lines[at].isSpace(); };
+        if (c == u' ')
+            body += blank(i - 1) || blank(i + 1) ? u"&nbsp;"_s : u" "_s;
+        else if (c == u'\n')
+            body += u"<br>"_s;
+        else
+            body += QStringView(&c, 1).toString().toHtmlEscaped();
+    }
+    return u"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>"_s + withPictures(body, pixelsPerEm)
         + u"</body></html>\n"_s;
+}
+
+QImage messagePicture(const QString& text, QFont font)
+{
+    font.setPointSizeF(18);
+    constexpr qreal ratio = 2;
+    QImage probe(1, 1, QImage::Format_RGB32);  // the text measured as it will be drawn
+    probe.setDevicePixelRatio(ratio);
+    QPainter measuring(&probe);
+    measuring.setFont(font);
+    const qreal emPixels = measuring.fontMetrics().height();
+    const int flags = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
+    const QRectF bounds = measuring.boundingRect(QRectF(0, 0, 30 * emPixels, 1e7), flags, text);
+    measuring.end();
+    const qreal margin = emPixels / 2;
+    const QSizeF size = bounds.size() + QSizeF(2 * margin, 2 * margin);
+    if (size.height() * ratio > 20'000)
+        return {};
+    QImage image((size * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(QPointF(margin, margin), bounds.size()), flags, text);
+    return image;
 }
 
 }  // namespace keyboard

@@ -4,6 +4,8 @@
 // program draws); the HTML beside it carries each as a small image of the
 // program's own drawing, so that a word processor shows the shapes.
 
+#include <QFont>
+#include <QImage>
 #include <QString>
 #include <QStringView>
 
@@ -19,5 +21,11 @@ QString withPictures(QStringView html, int pixelsPerEm);
 // Plain text as HTML (escaped, its line breaks kept), its pictures as images:
 // the message as a word processor should take it.
 QString picturesHtml(QStringView text, int pixelsPerEm);
+
+// The message drawn for paper in `font` at 18 pt: black on white, wrapped
+// at 30 em, half an em's margin round it, at twice the screen's pixels, so that it is
+// as big as what is written and stays readable printed on an A5 page. A
+// null image when it would be too big for one (over 20,000 pixels tall).
+QImage messagePicture(const QString& text, QFont font);
 
 }  // namespace keyboard

@@ -247,6 +247,7 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
         {u"Αντιγραφή πίνακα κωδικών"_s,
          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
          &keyboard::Keyboard::copyKeyTable},
+        {u"Αντιγραφή ως εικόνα"_s, {}, &keyboard::Keyboard::copyPicture},
         {u"Κώδικες…"_s, {QKeySequence(Qt::CTRL | Qt::Key_K)}, &keyboard::Keyboard::chooseCode},
         {u"Ακρόαση μηνύματος…"_s, {QKeySequence(Qt::CTRL | Qt::Key_M)}, &keyboard::Keyboard::listen},
         // Ctrl+Shift+L: beside Ctrl+M in the menu, and taken by no browser.

@@ -263,7 +263,11 @@ try {
 
   step = 'the codes box';
   await press('Control', 'KeyK');
-  for (let i = 0; i < 5; ++i) await press('ArrowDown');  // to Polybius's square
+  for (let i = 0; i < 8; ++i) await press('ArrowDown');  // the pigpen: its symbols in the program's own face
+  await shot('codes-box-pigpen');
+  await press('ArrowDown');  // and the clock's faces
+  await shot('codes-box-clock');
+  for (let i = 0; i < 4; ++i) await press('ArrowUp');  // to Polybius's square
   await shot('codes-box');
   await press('Control', 'Enter');
   await click(main, at.alpha);

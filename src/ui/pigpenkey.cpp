@@ -1,5 +1,7 @@
 #include "pigpenkey.h"
 
+#include "model/slots.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <array>
@@ -10,7 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString alphabet = u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ"_s;
 constexpr int figures = 4;       // grid, dotted grid, cross, dotted cross
 constexpr qreal gapCells = 0.8;  // between the figures
 
@@ -44,7 +45,7 @@ void PigpenKey::paintEvent(QPaintEvent*)
     const auto letter = [&](QPointF at, int index, bool dotted) {
         const qreal shift = dotted ? side * 0.1 : 0;
         p.drawText(QRectF(at.x() - side / 2 - shift, at.y() - side / 2, side, side), Qt::AlignCenter,
-                   alphabet.at(index));
+                   QChar(model::letters[std::size_t(index)].capital));
         if (dotted)
             p.drawEllipse(QPointF(at.x() + side * 0.25, at.y()), dot / 2, dot / 2);
     };

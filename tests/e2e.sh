@@ -439,7 +439,12 @@ if [ -n "${E2E_PICTURES:-}" ]; then
     # As big as what is written: the ink fills it but for its margins.
     [ $((${inked% *} * 10)) -ge $((${size% *} * 7)) ] && [ $((${inked#* } * 4)) -ge ${size#* } ] \
         || fail "the copied picture ($size) is mostly empty (ink $inked)"
-    echo "ok: the pigpen clue copied as a picture, $size pixels, ink $inked"
+    # Printed at the resolution it gives, it fits an A5 page's text (128 mm)
+    # with its letters at 18 pt (twice the screen's 96 dots an inch).
+    dpi=$(identify -units PixelsPerInch -format '%x' "$scratch/clue.png")
+    awk -v w="${size% *}" -v dpi="$dpi" 'BEGIN { exit !(dpi > 190 && dpi < 194 && w / dpi * 25.4 <= 128) }' \
+        || fail "printed, the copied picture ($size at $dpi dots an inch) is not 18 pt on an A5 page"
+    echo "ok: the pigpen clue copied as a picture, $size pixels, ink $inked, printed $(calc "${size% *} / $dpi * 25.4") mm wide"
     keys "$main" ctrl+k
     box=$(window '^ΚΩΔΙΚΕΣ$')
     keys "$box" Home ctrl+Return

@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
+#include <limits>
+#include <numbers>
+#include <optional>
 
 namespace decoder {
 
@@ -17,6 +21,37 @@ namespace {
 constexpr double lateSeconds = 0.3;
 constexpr double clickRatio = 64;       // a sample's power over the input's lately, for a click
 constexpr double longestClick = 0.008;  // seconds a click lasts at most
+constexpr double heardAgainSeconds = 1.0;  // how much the keyer hears again at the first lock
+constexpr double clearOnset = 8;           // how far the tone's loudest stands over the middle, to be placed
+
+// Where a tone first sounds in `samples`: the first of its short windows
+// as loud as half the loudest, at that pitch; a window early, to hear its
+// rise whole. None when the loudest stands less than `clearOnset` times over
+// the middle one: in a weak signal the noise rises as high.
+std::optional<std::size_t> onset(const std::vector<float>& samples, double pitch, double rate)
+{
+    const auto window = std::size_t(rate * 0.004);
+    const std::complex<double> turn = std::polar(1.0, -2 * std::numbers::pi * pitch / rate);
+    std::vector<double> loudness;
+    std::complex<double> phase = 1;
+    for (std::size_t from = 0; from + window <= samples.size(); from += window) {
+        std::complex<double> sum;
+        for (std::size_t k = from; k < from + window; ++k, phase *= turn)
+            sum += double(samples[k]) * phase;
+        loudness.push_back(std::abs(sum));
+    }
+    if (loudness.empty())
+        return {};
+    const double loudest = *std::max_element(loudness.begin(), loudness.end());
+    std::vector<double> sorted = loudness;
+    std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
+    if (loudest < clearOnset * sorted[sorted.size() / 2])
+        return {};
+    const double half = 0.5 * loudest;
+    const auto first = std::size_t(std::find_if(loudness.begin(), loudness.end(), [&](double l) { return l >= half; })
+                                   - loudness.begin());
+    return first > 0 ? (first - 1) * window : 0;
+}
 
 }  // namespace
 
@@ -35,6 +70,10 @@ void Decoder::startOver()
     keyer_ = std::make_unique<Keyer>(rate_);
     delay_.assign(std::size_t(lateSeconds * rate_), 0.f);
     delayAt_ = 0;
+    heardLately_.assign(std::size_t(heardAgainSeconds * rate_), 0.f);
+    heardCount_ = 0;
+    presentFrom_ = std::numeric_limits<std::int64_t>::max();
+    lockedBefore_ = false;
     peak_ = 0;
     peakDecay_ = std::exp(std::log(0.5) / (2.0 * rate_));  // halved in two seconds
     dither_ = 1;
@@ -68,6 +107,7 @@ void Decoder::feed(std::span<const float> samples)
         if (!pitches_.empty())
             keyer_->setPitch(pitches_.front().second);
         keyer_->push(delay_[delayAt_]);
+        heardLately_[std::size_t(heardCount_++ % std::int64_t(heardLately_.size()))] = delay_[delayAt_];
         levelSum_ += double(x) * x;
         if (++levelCount_ >= long(rate_ / 10)) {
             level_ = 10 * std::log10(std::max(2 * levelSum_ / double(levelCount_), 1e-12));
@@ -83,17 +123,16 @@ void Decoder::feed(std::span<const float> samples)
         if (finder_->impulsive() && end - lastClick_ > finder_->frameLength())
             keyer_->hold(end - finder_->frameLength() + late, end + late);
         if (finder_->locked()) {
-            // Just locked: what went before it was this tone too.
             if (pitches_.empty() || pitches_.back().second == 0)
-                for (auto& p : pitches_)
-                    p.second = finder_->pitch();
+                locked(end);
             pitches_.emplace_back(end - finder_->frameLength() / 2, finder_->pitch());
         } else {
+            presentFrom_ = std::numeric_limits<std::int64_t>::max();
             pitches_.emplace_back(end - finder_->frameLength() / 2, 0.0);
         }
         // What the keyer has heard lies a moment behind the spectrum: a
         // burst in it is known before the samples it spoils are judged.
-        keyer_->decide(end, finder_->locked(), spans);
+        keyer_->decide(end, presentFrom_, spans);
         for (const Span& s : spans)
             timing_->span(s, morse);
         spans.clear();
@@ -102,6 +141,36 @@ void Decoder::feed(std::span<const float> samples)
             keyer_->setUnit(timing_->unit());
     }
     publish(std::move(morse));
+}
+
+void Decoder::locked(std::int64_t end)
+{
+    // Just locked: what went before it was this tone too.
+    for (auto& p : pitches_)
+        p.second = finder_->pitch();
+    // The lock comes up to half a second after the tone began, while the
+    // keyer, 0.3 s behind, listened to nothing in particular: what it heard
+    // lately and what it has yet to hear, oldest first.
+    const auto heard = std::min(heardCount_, std::int64_t(heardLately_.size()));
+    std::vector<float> around;
+    for (std::int64_t k = heardCount_ - heard; k < heardCount_; ++k)
+        around.push_back(heardLately_[std::size_t(k % std::int64_t(heardLately_.size()))]);
+    for (std::size_t k = 1; k < delay_.size(); ++k)
+        around.push_back(delay_[(delayAt_ + k) % delay_.size()]);
+    // The keyer counts tones from where this one rose out of the noise
+    // (the noise before it, judged by levels that knew no tone yet, was
+    // heard as a crackle), and, the first time, hears the last second
+    // again knowing the pitch, so that the first element is heard whole.
+    const std::int64_t first = end - heard + 1;  // the keyer's count of around[0]
+    const std::optional<std::size_t> rose = onset(around, finder_->pitch(), rate_);
+    presentFrom_ = rose ? first + std::int64_t(*rose) : 0;
+    if (rose && !lockedBefore_) {
+        keyer_ = std::make_unique<Keyer>(rate_, first - 1);
+        keyer_->setPitch(finder_->pitch());
+        for (std::int64_t k = 0; k < heard; ++k)
+            keyer_->push(around[std::size_t(k)]);
+        lockedBefore_ = true;
+    }
 }
 
 float Decoder::withFloor(float x)
@@ -157,7 +226,7 @@ void Decoder::finish()
         delay_[delayAt_] = 0;
         delayAt_ = (delayAt_ + 1) % delay_.size();
     }
-    keyer_->decide(finder_->frameEnd(), finder_->locked(), spans);
+    keyer_->decide(finder_->frameEnd(), presentFrom_, spans);
     for (const Span& s : spans)
         timing_->span(s, morse);
     timing_->finish(morse);

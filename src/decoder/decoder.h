@@ -17,7 +17,8 @@
 // " /"). A letter is written once a silence longer than any inside a letter
 // follows it: within a second of its last element at every speed from 5 wpm
 // up (the decoder listens 0.3 s behind the input, so that a tone is found
-// before its first element is judged). Until the speed has been learnt (the
+// before its first element is judged; the first tone found, which may take
+// longer, has the last second heard again). Until the speed has been learnt (the
 // first ten elements or so), nothing is written; then the elements already
 // heard are read with it, so the first letters are not lost.
 
@@ -71,6 +72,7 @@ private:
     void publish(std::string&& morse);
     void silenceClicks(float x);
     float withFloor(float x);
+    void locked(std::int64_t end);
 
     const double rate_;
     const std::vector<std::string> alphabet_;
@@ -78,6 +80,10 @@ private:
     std::unique_ptr<Keyer> keyer_;
     std::unique_ptr<Timing> timing_;
     std::vector<float> delay_;
+    std::vector<float> heardLately_;  // what the keyer heard last, a ring
+    std::int64_t heardCount_ = 0;
+    std::int64_t presentFrom_ = 0;  // where the tone locked on began, as the keyer counts
+    bool lockedBefore_ = false;
     double peak_ = 0;           // the loudest lately heard, for the floor of hiss under it
     double peakDecay_ = 1;      // how it fades, a sample
     std::uint32_t dither_ = 1;  // that hiss's generator

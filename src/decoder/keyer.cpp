@@ -29,16 +29,16 @@ constexpr double memorySeconds = 3;  // how long the amplitudes heard count for 
 constexpr double lowestDb = -140, binDb = 0.5;
 constexpr int bins = 300;
 constexpr double onAt = 0.55, offAt = 0.38;  // of the way from the noise's level to the tone's
-constexpr double onFloor = 2.6, offFloor = 2.0;
+constexpr double onFloor = 2.6, offFloor = 2.0;  // and never nearer the noise than these times its level
 constexpr double quietToMean = 1.41;  // noise's mean amplitude over the one a third of it stays under
-constexpr double strongLevel = 10;  // the tone's amplitude over the noise's from which a fade is followed  // and never
-                                    // nearer the noise than these times its level
+constexpr double strongLevel = 10;  // the tone's amplitude over the noise's from which a fade is followed
 
 }  // namespace
 
-Keyer::Keyer(double rate)
+Keyer::Keyer(double rate, std::int64_t heard)
     : rate_(rate), decimation_(std::max(1, int(std::lround(rate / envelopeRate)))), stepRate_(rate / decimation_)
 {
+    taken_ = since_ = decided_ = heard;
     ring_.assign(512, {});
     histogram_.assign(bins, 0.0);
     for (int b = 0; b < bins; ++b)
@@ -184,12 +184,13 @@ void Keyer::learnLevels()
         setLength(2 * firstTaps_);
 }
 
-void Keyer::decide(std::int64_t upTo, bool present, std::vector<Span>& out)
+void Keyer::decide(std::int64_t upTo, std::int64_t presentFrom, std::vector<Span>& out)
 {
     const double keep = std::exp(-16 / (memorySeconds * stepRate_));
     while (!pending_.empty() && pending_.front().at <= upTo) {
         const auto [at, a] = pending_.front();
         pending_.pop_front();
+        const bool present = at >= presentFrom;
         decided_ = at;
         while (!holds_.empty() && holds_.front().second < at)
             holds_.pop_front();

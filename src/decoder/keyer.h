@@ -20,7 +20,8 @@ struct Span {
 
 class Keyer {
 public:
-    explicit Keyer(double rate);
+    // `heard`: how many input samples went before the first it is given.
+    explicit Keyer(double rate, std::int64_t heard = 0);
 
     void setPitch(double hz);
     // The length of a dot as learnt so far: the filter and the patience for a change follow it.
@@ -29,9 +30,9 @@ public:
     void push(float sample);
 
     // Decides on what has been heard up to input sample `upTo`, the spans
-    // that ended going to `out`. While `present` is false no tone counts
+    // that ended going to `out`. No tone counts before sample `presentFrom`
     // (there is nothing locked to listen to).
-    void decide(std::int64_t upTo, bool present, std::vector<Span>& out);
+    void decide(std::int64_t upTo, std::int64_t presentFrom, std::vector<Span>& out);
     // Holds the decision as it is over input samples [from, to): a burst is there.
     void hold(std::int64_t from, std::int64_t to);
 

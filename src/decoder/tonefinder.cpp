@@ -96,6 +96,21 @@ int ToneFinder::bestBin(int from, int to) const
     return best;
 }
 
+bool ToneFinder::clear(int bin) const
+{
+    const auto k = std::size_t(std::clamp(bin, fromBin_, toBin_));
+    return mean_[k] > 20 * localNoise_[k];
+}
+
+int ToneFinder::peakNear(int bin, int reach, const std::vector<double>& power) const
+{
+    int peak = std::clamp(bin, fromBin_, toBin_);
+    for (int k = std::max(bin - reach, fromBin_); k <= std::min(bin + reach, toBin_); ++k)
+        if (power[std::size_t(k)] > power[std::size_t(peak)])
+            peak = k;
+    return peak;
+}
+
 double ToneFinder::refine(int bin, const std::vector<double>& power) const
 {
     // The peak between bins: a parabola through the log power of three.
@@ -153,7 +168,14 @@ void ToneFinder::analyse()
     if (frames_ < 8)
         return;  // averages still filling
 
-    const int best = bestBin(fromBin_, toBin_);
+    // Which tone is ours is the score's to say; where a clear one is, the
+    // power's: the score of a clean tone's neighbours, which its onset and
+    // its window spill into, stands as high as its own, and the best of them
+    // wanders from hop to hop, delaying the lock and setting it off pitch.
+    // (In a weak one the noise moves the power's peak more than the score's.)
+    int best = bestBin(fromBin_, toBin_);
+    if (const int loudest = peakNear(best, nearBins, mean_); clear(loudest))
+        best = loudest;
     if (!locked_) {
         if (score(best) > lockScore && std::abs(best - candidate_) <= 1) {
             ++strongFrames_;
@@ -174,15 +196,9 @@ void ToneFinder::analyse()
     // A whistle drifts on through a word's gap: the longer the silence, the
     // farther from where it was the tone may come back.
     const int reach = std::min(nearBins + silentHops_ / 4, 3 * nearBins);
-    // Which tone is ours was the score's to say; where it is now, the power's.
     // A strong tone is followed by the last few hops' power, a weak one by
     // the longer average, whose peak the noise moves less.
-    int near = std::clamp(here, fromBin_, toBin_);
-    const bool strong = mean_[std::size_t(near)] > 20 * localNoise_[std::size_t(near)];
-    const std::vector<double>& power = strong ? recent_ : mean_;
-    for (int k = std::max(here - reach, fromBin_); k <= std::min(here + reach, toBin_); ++k)
-        if (power[std::size_t(k)] > power[std::size_t(near)])
-            near = k;
+    const int near = peakNear(here, reach, clear(here) ? recent_ : mean_);
     if (std::abs(best - near) > reach && score(best) > 2 * score(near) && score(best) > lockScore)
         ++betterFrames_;
     else

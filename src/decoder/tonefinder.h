@@ -33,6 +33,8 @@ private:
     void analyse();
     double score(int bin) const;
     int bestBin(int from, int to) const;
+    bool clear(int bin) const;  // a tone there stands far out of the noise
+    int peakNear(int bin, int reach, const std::vector<double>& power) const;  // the loudest bin within reach
     double refine(int bin, const std::vector<double>& power) const;
 
     double rate_;

@@ -153,10 +153,14 @@ QImage messagePicture(const QString& text, QFont font)
     QPainter measuring(&probe);
     measuring.setFont(font);
     const qreal emPixels = measuring.fontMetrics().height();
-    const int flags = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
-    const QRectF bounds = measuring.boundingRect(QRectF(0, 0, 30 * emPixels, 1e7), flags, text);
-    measuring.end();
     const qreal margin = emPixels / 2;
+    // As wide as an A5 page's text at most (148 mm less 1 cm each side),
+    // printed at the size it was drawn: the letters at 18 pt.
+    constexpr qreal printedWidthMm = 128, screenDpi = 96, mmPerInch = 25.4;
+    const int flags = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
+    const qreal width = printedWidthMm / mmPerInch * screenDpi - 2 * margin;
+    const QRectF bounds = measuring.boundingRect(QRectF(0, 0, width, 1e7), flags, text);
+    measuring.end();
     const QSizeF size = bounds.size() + QSizeF(2 * margin, 2 * margin);
     if (size.height() * ratio > 20'000)
         return {};
@@ -167,6 +171,11 @@ QImage messagePicture(const QString& text, QFont font)
     painter.setFont(font);
     painter.setPen(Qt::black);
     painter.drawText(QRectF(QPointF(margin, margin), bounds.size()), flags, text);
+    painter.end();
+    // Said in the file, so that a word processor places it at that size.
+    const int dotsPerMeter = qRound(ratio * screenDpi / mmPerInch * 1000);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
     return image;
 }
 

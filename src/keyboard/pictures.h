@@ -22,10 +22,11 @@ QString withPictures(QStringView html, int pixelsPerEm);
 // the message as a word processor should take it.
 QString picturesHtml(QStringView text, int pixelsPerEm);
 
-// The message drawn for paper in `font` at 18 pt: black on white, wrapped
-// at 30 em, half an em's margin round it, at twice the screen's pixels, so that it is
-// as big as what is written and stays readable printed on an A5 page. A
-// null image when it would be too big for one (over 20,000 pixels tall).
+// The message drawn for paper in `font` at 18 pt: black on white, half an
+// em's margin round it, at twice the screen's pixels, as big as what is
+// written; wrapped to an A5 page's width, and marked with its resolution so
+// that it prints there at 18 pt. A null image when it would be too big for
+// one (over 20,000 pixels tall).
 QImage messagePicture(const QString& text, QFont font);
 
 }  // namespace keyboard

@@ -2,7 +2,7 @@
 // The microphone: a device that records on a thread of its own and hands
 // each block it records to a hearer, there. On Linux the device lives in the
 // sound module beside the output (input_qt.cpp), so these are interfaces
-// alone, called through their tables.
+// alone, called through their tables; Windows' is in the program.
 
 #include <QString>
 #include <memory>
@@ -31,10 +31,15 @@ public:
 using OpenInput = InputDevice* (*)(Hearer& hearer, QString& error);
 inline constexpr char openInputName[] = "simatoplektis_open_input";
 
-// Whether this build hears at all: Linux does, through the sound module;
-// Windows (waveIn) and the page (getUserMedia) are still to come, and there
-// the command is not offered.
-#if defined(Q_OS_WIN) || defined(Q_OS_WASM)
+// What the box says when there is no input to be had, on every platform.
+inline constexpr char16_t noMicrophone[] = u"Δεν βρέθηκε μικρόφωνο.";
+inline constexpr char16_t microphoneRefused[]
+    = u"Το μικρόφωνο δεν άνοιξε: ίσως το χρησιμοποιεί άλλο πρόγραμμα ή δεν επιτρέπεται.";
+
+// Whether this build hears at all: Linux does, through the sound module,
+// and Windows through waveIn (input_windows.cpp); the page (getUserMedia)
+// is still to come, and there the command is not offered.
+#if defined(Q_OS_WASM)
 inline constexpr bool hearingBuilt = false;
 #else
 inline constexpr bool hearingBuilt = true;

@@ -1,6 +1,6 @@
-// Windows (waveIn) and the page (getUserMedia) do not hear yet: the
-// reading command is not offered there (sound::hearingBuilt), and this is
-// what a call would get if it were.
+// The page (getUserMedia) does not hear yet: the reading command is not
+// offered there (sound::hearingBuilt), and this is what a call would get if
+// it were.
 
 #include "input.h"
 

@@ -111,12 +111,12 @@ extern "C" Q_DECL_EXPORT sound::InputDevice* simatoplektis_open_input(sound::Hea
     format.setSampleFormat(QAudioFormat::Int16);
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (device.isNull()) {
-        error = u"Δεν βρέθηκε μικρόφωνο."_s;
+        error = QStringView(sound::noMicrophone).toString();
         return nullptr;
     }
     auto opened = std::make_unique<sound::QtInput>(hearer, device, format);
     if (!opened->open()) {
-        error = u"Το μικρόφωνο δεν άνοιξε: ίσως το χρησιμοποιεί άλλο πρόγραμμα ή δεν επιτρέπεται."_s;
+        error = QStringView(sound::microphoneRefused).toString();
         return nullptr;
     }
     return opened.release();

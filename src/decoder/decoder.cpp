@@ -19,8 +19,8 @@ namespace {
 // How far behind the input the keyer listens: the tone is found and locked
 // within this, and a letter still comes out within a second at 5 wpm.
 constexpr double lateSeconds = 0.3;
-constexpr double clickRatio = 64;       // a sample's power over the input's lately, for a click
-constexpr double longestClick = 0.008;  // seconds a click lasts at most
+constexpr double clickRatio = 64;          // a sample's power over the input's lately, for a click
+constexpr double longestClick = 0.008;     // seconds a click lasts at most
 constexpr double heardAgainSeconds = 1.0;  // how much the keyer hears again at the first lock
 constexpr double clearOnset = 8;           // how far the tone's loudest stands over the middle, to be placed
 
@@ -169,8 +169,8 @@ void Decoder::locked(std::int64_t end)
         keyer_->setPitch(finder_->pitch());
         for (std::int64_t k = 0; k < heard; ++k)
             keyer_->push(around[std::size_t(k)]);
-        lockedBefore_ = true;
     }
+    lockedBefore_ = true;
 }
 
 float Decoder::withFloor(float x)

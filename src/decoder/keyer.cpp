@@ -28,10 +28,10 @@ constexpr double strongPatience = 0.3, weakPatience = 0.1;
 constexpr double memorySeconds = 3;  // how long the amplitudes heard count for the levels
 constexpr double lowestDb = -140, binDb = 0.5;
 constexpr int bins = 300;
-constexpr double onAt = 0.55, offAt = 0.38;  // of the way from the noise's level to the tone's
+constexpr double onAt = 0.55, offAt = 0.38;      // of the way from the noise's level to the tone's
 constexpr double onFloor = 2.6, offFloor = 2.0;  // and never nearer the noise than these times its level
-constexpr double quietToMean = 1.41;  // noise's mean amplitude over the one a third of it stays under
-constexpr double strongLevel = 10;  // the tone's amplitude over the noise's from which a fade is followed
+constexpr double quietToMean = 1.41;             // noise's mean amplitude over the one a third of it stays under
+constexpr double strongLevel = 10;               // the tone's amplitude over the noise's from which a fade is followed
 
 }  // namespace
 

@@ -15,9 +15,12 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <future>
 #include <memory>
 #include <vector>
+
+#include <pulse/pulseaudio.h>
 
 using namespace Qt::StringLiterals;
 
@@ -99,6 +102,52 @@ private:
     std::vector<float> block_;
 };
 
+// The microphone the desktop chose, as the sound server names it; empty
+// when the server does not say within a second. Qt 6.4 cannot tell: it
+// marks as default the input named like the default *output*
+// (qaudioengine_pulse.cpp), which none is, so its default input is merely
+// the first one listed, a webcam's or a dock's as often as the headset the
+// user picked. PipeWire's PulseAudio server answers the same question.
+QByteArray defaultSourceName()
+{
+    struct Asked {
+        QByteArray name;
+        bool answered = false;
+    } asked;
+    pa_mainloop* loop = pa_mainloop_new();
+    pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "Simatoplektis");
+    if (context && pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+        pa_operation* question = nullptr;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (!asked.answered && std::chrono::steady_clock::now() < deadline) {
+            // Waits a tenth of a second at most for the server, then looks again.
+            if (pa_mainloop_prepare(loop, 100'000) < 0 || pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0)
+                break;
+            const pa_context_state_t state = pa_context_get_state(context);
+            if (!PA_CONTEXT_IS_GOOD(state))
+                break;
+            if (state == PA_CONTEXT_READY && !question) {
+                question = pa_context_get_server_info(
+                    context,
+                    [](pa_context*, const pa_server_info* info, void* answer) {
+                        auto* into = static_cast<Asked*>(answer);
+                        if (info && info->default_source_name)
+                            into->name = info->default_source_name;
+                        into->answered = true;
+                    },
+                    &asked);
+            }
+        }
+        if (question)
+            pa_operation_unref(question);
+        pa_context_disconnect(context);
+    }
+    if (context)
+        pa_context_unref(context);
+    pa_mainloop_free(loop);
+    return asked.name;
+}
+
 }  // namespace
 
 }  // namespace sound
@@ -109,7 +158,12 @@ extern "C" Q_DECL_EXPORT sound::InputDevice* simatoplektis_open_input(sound::Hea
     format.setSampleRate(sound::inputRate);
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Int16);
-    const QAudioDevice device = QMediaDevices::defaultAudioInput();
+    QAudioDevice device = QMediaDevices::defaultAudioInput();
+    const QByteArray chosen = sound::defaultSourceName();
+    for (const QAudioDevice& input : QMediaDevices::audioInputs()) {
+        if (input.id() == chosen)
+            device = input;
+    }
     if (device.isNull()) {
         error = QStringView(sound::noMicrophone).toString();
         return nullptr;

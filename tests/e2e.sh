@@ -433,7 +433,13 @@ if [ -n "${E2E_PICTURES:-}" ]; then
     sleep 0.5
     xdotool key --delay 100 Up Up Up Up Return
     sleep 0.5
-    xclip -o -selection clipboard -t image/png >"$scratch/clue.png" 2>/dev/null || fail "no picture was copied"
+    # Wine's bridge to the X clipboard lists a PNG but makes none: what it
+    # hands on is the device-independent bitmap a Windows program takes.
+    if [ "${E2E_WRAPPER:-}" = wine ]; then
+        xclip -o -selection clipboard -t image/bmp | convert bmp:- "$scratch/clue.png" || fail "no picture was copied"
+    else
+        xclip -o -selection clipboard -t image/png >"$scratch/clue.png" 2>/dev/null || fail "no picture was copied"
+    fi
     size=$(identify -format '%w %h' "$scratch/clue.png") || fail "the copied picture is no PNG"
     inked=$(convert "$scratch/clue.png" -trim -format '%w %h' info:)
     # As big as what is written: the ink fills it but for its margins.

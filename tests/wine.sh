@@ -78,7 +78,7 @@ wineserver -k 2>/dev/null || true
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f >/dev/null 2>&1
 settle
 wineserver -k 2>/dev/null || true
-env -u E2E_DISPLAY_READY -u E2E_SOUND E2E_SCREEN=1366x768x24 E2E_DPR=1.25 E2E_WRAPPER=wine \
+env -u E2E_DISPLAY_READY -u E2E_SOUND -u E2E_PICTURES E2E_SCREEN=1366x768x24 E2E_DPR=1.25 E2E_WRAPPER=wine \
     E2E_SHOTS="${E2E_SHOTS:+$E2E_SHOTS/120dpi}" "$here/e2e.sh" "$program"
 settle
 [ -z "$(pgrep -f 'simatoplektis\.exe' || true)" ] || fail "a process of the program is left"

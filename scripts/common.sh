@@ -97,10 +97,16 @@ qt_toolchain() {
 
     qt_step "toolchain: Qt $qt_version for $name is missing; building it (a quarter of an hour or more on 2 cores)"
     qt_step "fetching Debian's source of qt6-base $qt_version"
-    # Source packages come from the same archive as the binary ones.
-    local sources=/etc/apt/sources.list.d/debian.sources
-    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && [ -f "$sources" ]; then
-        sed 's/^Types: deb$/Types: deb-src/' "$sources" | $(sudo_if_needed) tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+    # Source packages come from the same archive as the binary ones, named
+    # in either of apt's forms: a container's deb822 file, or the one-line
+    # list that the installer and debootstrap write.
+    local sources=/etc/apt/sources.list.d/debian.sources lines=/etc/apt/sources.list
+    if ! grep -rqs -e '^Types:.*deb-src' -e '^deb-src ' /etc/apt/sources.list.d/ "$lines"; then
+        if [ -f "$sources" ]; then
+            sed 's/^Types: deb$/Types: deb-src/' "$sources" | $(sudo_if_needed) tee /etc/apt/sources.list.d/debian-src.sources
+        else
+            sed -n 's/^deb \(.*\)$/deb-src \1/p' "$lines" | $(sudo_if_needed) tee /etc/apt/sources.list.d/debian-src.list
+        fi >/dev/null
         $(sudo_if_needed) apt-get update -qq || qt_failed "apt-get update" "is the package archive reachable?"
     fi
     (cd "$work" && apt-get source -qq --download-only "qt6-base=$qt_version" >/dev/null 2>&1) \

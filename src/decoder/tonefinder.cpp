@@ -16,7 +16,8 @@ constexpr double lockScore = 5;       // a peak this far out of its floor is a k
 constexpr int lockHops = 8;           // and it stays where it is this many hops in a row
 constexpr double jumpSeconds = 1.0;   // another peak twice as strong for this long is followed instead
 constexpr double loseSeconds = 8.0;   // a followed peak that stays in the noise this long is let go
-constexpr double burstRatio = 4;      // the band's median power this far over its usual is a burst
+constexpr double burstRatio = 4;      // the band's median power this far over its usual is a burst...
+constexpr double crackRatio = 6000;   // ...unless the band's peak stands this far (38 dB) over it
 constexpr int nearBins = 3;           // how far a followed peak may move in a hop
 
 // The spectrum in place, radix 2; `twiddles` holds exp(-2πik/n) for k < n/2.
@@ -130,15 +131,19 @@ void ToneFinder::analyse()
         power_[std::size_t(k)] = std::norm(buffer_[std::size_t(k)]);
 
     // A click, a bang or a shout raises the whole band at once, which no
-    // tone does: the band's median says so.
+    // tone does: the band's median says so. But a loud tone cracked for a
+    // tenth of a millisecond (a browser's or a Bluetooth microphone's
+    // dropped samples) raises it too, far under the tone itself, which is
+    // heard through it as well as ever.
     std::vector<double> band(power_.begin() + fromBin_, power_.begin() + toBin_ + 1);
+    const double peak = *std::max_element(band.begin(), band.end());
     std::nth_element(band.begin(), band.begin() + std::ptrdiff_t(band.size() / 2), band.end());
     bandNoise_ = band[band.size() / 2];
     ++frames_;
     const double hopSeconds = hop() / rate_;
     if (frames_ == 1)
         burstFloor_ = bandNoise_;
-    impulsive_ = frames_ > 4 && bandNoise_ > burstRatio * burstFloor_;
+    impulsive_ = frames_ > 4 && bandNoise_ > burstRatio * burstFloor_ && peak < crackRatio * bandNoise_;
     if (impulsive_)
         return;  // nothing learnt from a burst
     burstFloor_ += std::min(1.0, hopSeconds / 1.0) * (bandNoise_ - burstFloor_);
@@ -175,6 +180,13 @@ void ToneFinder::analyse()
     // (In a weak one the noise moves the power's peak more than the score's.)
     int best = bestBin(fromBin_, toBin_);
     if (const int loudest = peakNear(best, nearBins, mean_); clear(loudest))
+        best = loudest;
+    // A keyed tone far louder than the best score is ours, whatever that
+    // score: a loud tone's own cracks (dropped samples) raise the floor
+    // around it, and a splinter of them elsewhere, thousands of times
+    // weaker, may score higher. (A steady tone scores low: not keyed.)
+    if (const int loudest = peakNear(fromBin_, toBin_ - fromBin_, mean_);
+        clear(loudest) && score(loudest) > lockScore && mean_[std::size_t(best)] * 1000 < mean_[std::size_t(loudest)])
         best = loudest;
     if (!locked_) {
         if (score(best) > lockScore && std::abs(best - candidate_) <= 1) {

@@ -4,7 +4,6 @@
 #include "keyboard/keybutton.h"
 #include "model/codebook.h"
 #include "scriptedprompts.h"
-#include "sound/input.h"
 #include "ui/greek.h"
 #include "ui/heldfinger.h"
 #include "ui/helpwindow.h"
@@ -336,14 +335,13 @@ private slots:
         const QStringList greek{u"&Αναίρεση"_s,   u"Α&κύρωση αναίρεσης"_s, u"Απο&κοπή"_s,    u"Α&ντιγραφή"_s,
                                 u"Ε&πικόλληση"_s, u"Διαγραφή"_s,           u"Επιλογή όλων"_s};
         QCOMPARE(contextMenuOf(w->Text1[0]), greek);
-        QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s,
+        const QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s,
                                u"Αποκωδικοποίηση μηνύματος…"_s,
                                u"Αντιγραφή πίνακα κωδικών"_s,
                                u"Αντιγραφή ως εικόνα"_s,
                                u"Κώδικες…"_s,
-                               u"Ακρόαση μηνύματος…"_s};
-        if (sound::hearingBuilt)
-            wholeTexts << u"Ανάγνωση Μορς από το μικρόφωνο…"_s;
+                               u"Ακρόαση μηνύματος…"_s,
+                               u"Ανάγνωση Μορς από το μικρόφωνο…"_s};
         QCOMPARE(contextMenuOf(w->Text3->viewport()), greek + wholeTexts);
         // A finger has no right button: held still it opens the same menu,
         // leaving the selection for it to copy; moved it selects; a mouse

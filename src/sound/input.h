@@ -1,8 +1,8 @@
 #pragma once
 // The microphone: a device that records on a thread of its own and hands
-// each block it records to a hearer, there. On Linux the device lives in the
-// sound module beside the output (input_qt.cpp), so these are interfaces
-// alone, called through their tables; Windows' is in the program.
+// each block it records to a hearer. On Linux the device lives in the sound
+// module beside the output (input_qt.cpp), so these are interfaces alone,
+// called through their tables; Windows' and the page's are in the program.
 
 #include <QString>
 #include <memory>
@@ -11,12 +11,16 @@
 namespace sound {
 
 // The rate the input is asked for: the decoder reads Morse from 8,000 a
-// second up, and a whistle's 3,500 Hz needs 7,000; PulseAudio converts.
+// second up, and a whistle's 3,500 Hz needs 7,000; PulseAudio and Windows
+// convert. The page records at its audio's own rate (input_web.cpp says why).
 inline constexpr int inputRate = 16'000;
 
-// What the input device gives, on the device's thread: mono, full scale ±1.
+// What the input device gives: mono, full scale ±1, at the rate it was told
+// of first. begin() comes on the thread that opens the input, before any
+// block; hear(), on the device's thread.
 class Hearer {
 public:
+    virtual void begin(int rate) = 0;
     virtual void hear(std::span<const float> samples) = 0;
     virtual ~Hearer() = default;
 };
@@ -26,6 +30,10 @@ public:
 class InputDevice {
 public:
     virtual ~InputDevice() = default;
+    // Why it stopped hearing after it opened, in Greek; empty while it
+    // hears. The page asks for the microphone only once it is open, and
+    // the answer comes later.
+    virtual QString failure() const { return {}; }
 };
 
 using OpenInput = InputDevice* (*)(Hearer& hearer, QString& error);
@@ -35,15 +43,6 @@ inline constexpr char openInputName[] = "simatoplektis_open_input";
 inline constexpr char16_t noMicrophone[] = u"Δεν βρέθηκε μικρόφωνο.";
 inline constexpr char16_t microphoneRefused[]
     = u"Το μικρόφωνο δεν άνοιξε: ίσως το χρησιμοποιεί άλλο πρόγραμμα ή δεν επιτρέπεται.";
-
-// Whether this build hears at all: Linux does, through the sound module,
-// and Windows through waveIn (input_windows.cpp); the page (getUserMedia)
-// is still to come, and there the command is not offered.
-#if defined(Q_OS_WASM)
-inline constexpr bool hearingBuilt = false;
-#else
-inline constexpr bool hearingBuilt = true;
-#endif
 
 // Opens the default input for `hearer`; null, with the reason in Greek in
 // `error`, when there is none or it is refused.

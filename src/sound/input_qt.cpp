@@ -168,6 +168,7 @@ extern "C" Q_DECL_EXPORT sound::InputDevice* simatoplektis_open_input(sound::Hea
         error = QStringView(sound::noMicrophone).toString();
         return nullptr;
     }
+    hearer.begin(sound::inputRate);
     auto opened = std::make_unique<sound::QtInput>(hearer, device, format);
     if (!opened->open()) {
         error = QStringView(sound::microphoneRefused).toString();

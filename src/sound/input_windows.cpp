@@ -117,6 +117,7 @@ std::unique_ptr<InputDevice> openInput(Hearer& hearer, QString& error)
         error = QStringView(noMicrophone).toString();
         return nullptr;
     }
+    hearer.begin(inputRate);
     auto input = std::make_unique<WaveInput>(hearer);
     if (const MMRESULT opened = input->open(); opened != MMSYSERR_NOERROR) {
         error = QStringView(opened == MMSYSERR_BADDEVICEID || opened == MMSYSERR_NODRIVER ? noMicrophone

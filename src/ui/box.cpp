@@ -60,6 +60,18 @@ QSize roomFor(const QWidget& box, const QScreen& screen)
         - QSize(2 * frame, box.style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * frame);
 }
 
+// Moves a box shown past the work area's edges back inside them: a low box
+// over a low window would be, and so would one that grew at its foot.
+void keepOnScreen(QWidget& box)
+{
+    const QRect work = box.screen()->availableGeometry();
+    const QRect frame = box.frameGeometry();
+    const QPoint shift(std::max(0, work.left() - frame.left()) + std::min(0, work.right() - frame.right()),
+                       std::max(0, work.top() - frame.top()) + std::min(0, work.bottom() - frame.bottom()));
+    if (!shift.isNull())
+        box.setGeometry(box.geometry().translated(shift));
+}
+
 }  // namespace
 
 void say(QLabel* label, const QString& text)
@@ -68,16 +80,19 @@ void say(QLabel* label, const QString& text)
     label->setVisible(!text.isEmpty());
     // A window manager may keep a box at the size it was shown at, and a
     // note that appears later would push the buttons out of it: the box asks
-    // for the room itself, as far as the screen has it.
+    // for the least room it needs itself, as far as the screen has it, and
+    // stays on the screen.
     QWidget* box = label->window();
     if (!box->isVisible() || !box->layout())
         return;
     box->layout()->activate();
     int needed = box->minimumSizeHint().height();
     if (box->layout()->hasHeightForWidth())
-        needed = std::max(needed, box->layout()->totalHeightForWidth(box->width()));
-    if (box->height() < needed)
+        needed = std::max(needed, box->layout()->totalMinimumHeightForWidth(box->width()));
+    if (box->height() < needed) {
         box->resize(box->width(), std::min(needed, roomFor(*box, *box->screen()).height()));
+        keepOnScreen(*box);
+    }
 }
 
 int heightForLines(const QPlainTextEdit& field, int lines)
@@ -167,19 +182,11 @@ int Box::exec()
     // Opened at the least height, every line of every field is whole.
     const QSize least = dialog.minimumSizeHint();
     dialog.resize(std::clamp(560, least.width(), std::max(least.width(), room.width())), least.height());
-    // Centred on the window it came from, as Qt places it, but never past
-    // the work area's edges: a low box over a low window would be.
+    // Centred on the window it came from, as Qt places it, but on the screen.
     auto* place = new QTimer(&dialog);  // once the box is on show
     place->setSingleShot(true);
     place->start(0);
-    QObject::connect(place, &QTimer::timeout, &dialog, [this] {
-        const QRect work = dialog.screen()->availableGeometry();
-        const QRect frame = dialog.frameGeometry();
-        const QPoint shift(std::max(0, work.left() - frame.left()) + std::min(0, work.right() - frame.right()),
-                           std::max(0, work.top() - frame.top()) + std::min(0, work.bottom() - frame.bottom()));
-        if (!shift.isNull())
-            dialog.setGeometry(dialog.geometry().translated(shift));
-    });
+    QObject::connect(place, &QTimer::timeout, &dialog, [this] { keepOnScreen(dialog); });
     return dialog.exec();
 }
 

@@ -59,14 +59,27 @@ QString readText(const QString& morse, std::span<const model::Key> keys)
     return text.simplified();
 }
 
-// Hands what the microphone records to the decoder, on the input's thread.
+// Hands what the microphone records to a decoder made for the rate it
+// records at (the page's is its audio's own): the decoder is made anew, on
+// the window's thread, only when a microphone opens at another rate, and
+// fed on the input's thread.
 class ToDecoder final : public sound::Hearer {
 public:
-    explicit ToDecoder(decoder::Decoder& decoder) : decoder_(decoder) {}
-    void hear(std::span<const float> samples) override { decoder_.feed(samples); }
+    explicit ToDecoder(std::vector<std::string> alphabet)
+        : alphabet_(std::move(alphabet)), decoder_(std::make_unique<decoder::Decoder>(sound::inputRate, alphabet_))
+    {
+    }
+    void begin(int rate) override
+    {
+        if (decoder_->rate() != rate)
+            decoder_ = std::make_unique<decoder::Decoder>(rate, alphabet_);
+    }
+    void hear(std::span<const float> samples) override { decoder_->feed(samples); }
+    decoder::Decoder& decoder() { return *decoder_; }
 
 private:
-    decoder::Decoder& decoder_;
+    const std::vector<std::string> alphabet_;
+    std::unique_ptr<decoder::Decoder> decoder_;
 };
 
 QString figures(const decoder::Readings& r)
@@ -111,8 +124,7 @@ std::optional<QString> hear(std::span<const model::Key> keys)
     for (PlainTextField* field : {morseField, textField})
         field->setFont(designFont(16, false));
 
-    decoder::Decoder decoder(sound::inputRate, morseOf(keys));
-    ToDecoder toDecoder(decoder);
+    ToDecoder toDecoder(morseOf(keys));
     std::unique_ptr<sound::InputDevice> input;  // after the decoder it feeds: closed first
     QString morse;
     QTimer tick;
@@ -124,14 +136,15 @@ std::optional<QString> hear(std::span<const model::Key> keys)
         textField->setPlainText(text);
         add->setEnabled(!text.isEmpty());
     };
-    const auto stop = [&] {
+    // `why` is said in the box: the microphone's failure, or the way on.
+    const auto stop = [&](const QString& why) {
         tick.stop();
         input.reset();  // the microphone is released here, at once
-        decoder.finish();
-        morse += QString::fromStdString(decoder.take());
+        toDecoder.decoder().finish();
+        morse += QString::fromStdString(toDecoder.decoder().take());
         show();
         say(live, {});
-        say(status, u"Σταμάτησε. «Ακρόαση» για να συνεχίσει."_s);
+        say(status, why);
         listen->setText(u"Ακρόαση"_s);
     };
     const auto start = [&] {
@@ -142,21 +155,24 @@ std::optional<QString> hear(std::span<const model::Key> keys)
             listen->setText(u"Ακρόαση"_s);
             return;
         }
-        decoder.reset();
+        toDecoder.decoder().reset();
         say(status, u"Ακούω το μικρόφωνο: σφύριγμα, βομβητής ή ήχος ασυρμάτου."_s);
         listen->setText(u"Διακοπή"_s);
         tick.start();
     };
     QObject::connect(&tick, &QTimer::timeout, &box.dialog, [&] {
-        if (const std::string more = decoder.take(); !more.empty()) {
+        if (const QString failure = input->failure(); !failure.isEmpty())
+            return stop(failure);
+        if (const std::string more = toDecoder.decoder().take(); !more.empty()) {
             morse += QString::fromStdString(more);
             show();
         }
-        say(live, figures(decoder.readings()));
+        say(live, figures(toDecoder.decoder().readings()));
     });
-    QObject::connect(listen, &QPushButton::clicked, &box.dialog, [&] { input ? stop() : start(); });
+    QObject::connect(listen, &QPushButton::clicked, &box.dialog,
+                     [&] { input ? stop(u"Σταμάτησε. «Ακρόαση» για να συνεχίσει."_s) : start(); });
     QObject::connect(again, &QPushButton::clicked, &box.dialog, [&] {
-        decoder.reset();
+        toDecoder.decoder().reset();
         morse.clear();
         show();
     });
@@ -167,7 +183,7 @@ std::optional<QString> hear(std::span<const model::Key> keys)
     input.reset();
     if (!added)
         return std::nullopt;
-    morse += QString::fromStdString(decoder.take());
+    morse += QString::fromStdString(toDecoder.decoder().take());
     return readText(morse, keys);
 }
 

@@ -3,7 +3,6 @@
 #include "art.h"
 #include "keyboard/keybutton.h"
 #include "plaintextfield.h"
-#include "sound/input.h"
 #include "texts.h"
 
 #include <QAction>
@@ -256,8 +255,6 @@ void MainWindow::addTextCommands(keyboard::Keyboard& keyboard)
          &keyboard::Keyboard::hear},
     };
     for (const auto& c : commands) {
-        if (c.command == &keyboard::Keyboard::hear && !sound::hearingBuilt)
-            continue;
         auto* action = new QAction(c.text, this);
         action->setShortcuts(c.keys);
         connect(action, &QAction::triggered, &keyboard, c.command);

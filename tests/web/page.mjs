@@ -35,7 +35,8 @@ export async function serve(folder, { port = 0 } = {}) {
 // ESR, driven through WebDriver BiDi, always in a window: headless, it has
 // no WebGL here. Both draw WebGL in software: there is no GPU. A window is
 // opened `size` big (its outer size), at the top left of the X display.
-export function launch({ engine = 'chromium', window = false, size = [1024, 760], args = [] } = {}) {
+// `prefs`: Firefox's own, beside those every test needs.
+export function launch({ engine = 'chromium', window = false, size = [1024, 760], args = [], prefs = {} } = {}) {
   if (engine === 'firefox')
     return puppeteer.launch({
       browser: 'firefox',
@@ -54,6 +55,7 @@ export function launch({ engine = 'chromium', window = false, size = [1024, 760]
         // takes the driver's for none.
         'media.autoplay.default': 0,
         'media.autoplay.block-webaudio': false,
+        ...prefs,
       },
     });
   return puppeteer.launch({

@@ -64,7 +64,9 @@ EM_JS(int, hearingOpen, (int blockLength), {
     };
     let context;
     try {
-        context = new AudioContext();
+        /* The largest buffers the browser has: nothing here needs to be heard
+           soon, and its audio thread late on a busy machine drops samples. */
+        context = new AudioContext({ latencyHint: "playback" });
     } catch (error) {
         return 0;
     }

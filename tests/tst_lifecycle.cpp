@@ -9,11 +9,14 @@
 #include "ui/placement.h"
 #include "ui/qtprompts.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
@@ -218,6 +221,12 @@ private slots:
                 QTimer::singleShot(0, [&seen] {
                     QWidget* box = QApplication::activeModalWidget();
                     QVERIFY(box);
+                    // The codes box at its tallest page: a table pasted in.
+                    if (auto* codes = box->findChild<QListWidget*>()) {
+                        codes->setCurrentItem(codes->findItems(u"Από πίνακα…"_s, Qt::MatchExactly).value(0));
+                        QVERIFY(codes->currentRow() > 0);
+                        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                    }
                     box->close();  // whatever fails below, the loop ends
                     const QRect work = box->screen()->availableGeometry();
                     const QWidget* last = box->findChildren<QLabel*>().constLast();  // "Ctrl+Enter: Εντάξει"
@@ -228,6 +237,25 @@ private slots:
                     for (const QWidget* bottom : {last, buttons})
                         QVERIFY(box->rect().contains(QRect(bottom->mapTo(box, QPoint()), bottom->size())));
                     QVERIFY(last->font().pointSizeF() >= 8 * ui::smallestScale - 0.01);
+                    // No caption drawn over a control beside it (a label over
+                    // a list's last row, as the page on a phone once showed).
+                    const QList<QWidget*> all = box->findChildren<QWidget*>();
+                    const auto at = [box](const QWidget* w) { return QRect(w->mapTo(box, QPoint()), w->size()); };
+                    for (const QLabel* label : box->findChildren<QLabel*>()) {
+                        if (!label->isVisibleTo(box) || label->text().isEmpty())
+                            continue;
+                        for (const QWidget* other : all) {
+                            const bool control = qobject_cast<const QLabel*>(other)
+                                || qobject_cast<const QAbstractButton*>(other)
+                                || qobject_cast<const QAbstractScrollArea*>(other)
+                                || qobject_cast<const QLineEdit*>(other) || qobject_cast<const QAbstractSpinBox*>(other);
+                            if (control && other != label && other->isVisibleTo(box) && !other->isAncestorOf(label)
+                                && !label->isAncestorOf(other))
+                                QVERIFY2(!at(label).intersects(at(other)),
+                                         qPrintable(label->text() + u" over "_s + other->metaObject()->className()
+                                                    + u" "_s + other->accessibleName()));
+                        }
+                    }
                     seen = true;
                 });
             });

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -130,10 +131,36 @@ int Box::exec()
 
     const QScreen* screen = dialog.parentWidget() ? dialog.parentWidget()->screen() : QApplication::primaryScreen();
     const QSize room = roomFor(dialog, *screen);
-    const auto needed = [&] {
+    // As wide as 560 pixels, or its least width, or the screen's.
+    const auto widthFor = [&](const QSize& least) {
+        return std::clamp(560, least.width(), std::max(least.width(), room.width()));
+    };
+    // The least size at the width the box opens at. A column with a wrapped
+    // caption in it is laid out at its heights for that width, which may
+    // pass the least height it reports; and a stack of pages (the codes
+    // box's settings) reports those of the page shown alone. So each page
+    // is measured, and the box opens as large as the largest needs: the
+    // codes box's table page, under its list on a phone, had its caption
+    // drawn over the list's last row.
+    const auto neededNow = [&] {
         layout->invalidate();
         layout->activate();  // the columns' and pages' layouts too, not only the box's
-        return dialog.minimumSizeHint();
+        QSize least = dialog.minimumSizeHint();
+        if (layout->hasHeightForWidth())
+            least.setHeight(std::max(least.height(), layout->totalMinimumHeightForWidth(widthFor(least))));
+        return least;
+    };
+    const auto needed = [&] {
+        QSize most = neededNow();
+        for (QStackedWidget* pages : dialog.findChildren<QStackedWidget*>()) {
+            const int shown = pages->currentIndex();
+            for (int page = 0; page < pages->count(); ++page) {
+                pages->setCurrentIndex(page);
+                most = most.expandedTo(neededNow());
+            }
+            pages->setCurrentIndex(shown);
+        }
+        return most;
     };
     const auto fits = [&] {
         const QSize size = needed();
@@ -180,8 +207,8 @@ int Box::exec()
         }
     }
     // Opened at the least height, every line of every field is whole.
-    const QSize least = dialog.minimumSizeHint();
-    dialog.resize(std::clamp(560, least.width(), std::max(least.width(), room.width())), least.height());
+    const QSize least = needed();
+    dialog.resize(widthFor(least), least.height());
     // Centred on the window it came from, as Qt places it, but on the screen.
     auto* place = new QTimer(&dialog);  // once the box is on show
     place->setSingleShot(true);

@@ -16,6 +16,15 @@ public:
     // Pastes `data` as a paste from the clipboard would, in one undo step.
     void pasteData(const QMimeData& data) { insertFromMimeData(&data); }
 
+    // Given its least height (a box's lines), it asks for no more and grows
+    // with the box: Qt's own 192 pixels made a page with a field and a
+    // wrapped caption claim that much of a phone's screen, whatever its face.
+    QSize sizeHint() const override
+    {
+        const QSize hint = QPlainTextEdit::sizeHint();
+        return minimumHeight() > 0 ? QSize(hint.width(), minimumHeight()) : hint;
+    }
+
 protected:
     QMimeData* createMimeDataFromSelection() const override;
 };

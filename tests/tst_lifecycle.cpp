@@ -248,7 +248,8 @@ private slots:
                             const bool control = qobject_cast<const QLabel*>(other)
                                 || qobject_cast<const QAbstractButton*>(other)
                                 || qobject_cast<const QAbstractScrollArea*>(other)
-                                || qobject_cast<const QLineEdit*>(other) || qobject_cast<const QAbstractSpinBox*>(other);
+                                || qobject_cast<const QLineEdit*>(other)
+                                || qobject_cast<const QAbstractSpinBox*>(other);
                             if (control && other != label && other->isVisibleTo(box) && !other->isAncestorOf(label)
                                 && !label->isAncestorOf(other))
                                 QVERIFY2(!at(label).intersects(at(other)),

@@ -336,12 +336,12 @@ private slots:
                                 u"Ε&πικόλληση"_s, u"Διαγραφή"_s,           u"Επιλογή όλων"_s};
         QCOMPARE(contextMenuOf(w->Text1[0]), greek);
         const QStringList wholeTexts{u"Κωδικοποίηση κειμένου…"_s,
-                               u"Αποκωδικοποίηση μηνύματος…"_s,
-                               u"Αντιγραφή πίνακα κωδικών"_s,
-                               u"Αντιγραφή ως εικόνα"_s,
-                               u"Κώδικες…"_s,
-                               u"Ακρόαση μηνύματος…"_s,
-                               u"Ανάγνωση Μορς από το μικρόφωνο…"_s};
+                                     u"Αποκωδικοποίηση μηνύματος…"_s,
+                                     u"Αντιγραφή πίνακα κωδικών"_s,
+                                     u"Αντιγραφή ως εικόνα"_s,
+                                     u"Κώδικες…"_s,
+                                     u"Ακρόαση μηνύματος…"_s,
+                                     u"Ανάγνωση Μορς από το μικρόφωνο…"_s};
         QCOMPARE(contextMenuOf(w->Text3->viewport()), greek + wholeTexts);
         // A finger has no right button: held still it opens the same menu,
         // leaving the selection for it to copy; moved it selects; a mouse

@@ -159,12 +159,15 @@ public:
     QString failure() const override
     {
         switch (hearingFailure(id_)) {
-        case 0: return {};
+        case 0:
+            return {};
         case 1:
             return u"Ο φυλλομετρητής δεν έδωσε το μικρόφωνο στη σελίδα: "
                    u"επίτρεψέ το στις ρυθμίσεις της σελίδας και πάτησε «Ακρόαση»."_s;
-        case 2: return QStringView(noMicrophone).toString();
-        default: return QStringView(microphoneRefused).toString();
+        case 2:
+            return QStringView(noMicrophone).toString();
+        default:
+            return QStringView(microphoneRefused).toString();
         }
     }
 

@@ -132,9 +132,8 @@ int Box::exec()
     const QScreen* screen = dialog.parentWidget() ? dialog.parentWidget()->screen() : QApplication::primaryScreen();
     const QSize room = roomFor(dialog, *screen);
     // As wide as 560 pixels, or its least width, or the screen's.
-    const auto widthFor = [&](const QSize& least) {
-        return std::clamp(560, least.width(), std::max(least.width(), room.width()));
-    };
+    const auto widthFor
+        = [&](const QSize& least) { return std::clamp(560, least.width(), std::max(least.width(), room.width())); };
     // The least size at the width the box opens at. A column with a wrapped
     // caption in it is laid out at its heights for that width, which may
     // pass the least height it reports; and a stack of pages (the codes

@@ -12,7 +12,7 @@ import { mkdir, mkdtemp, readFile, readdir, symlink, writeFile } from 'node:fs/p
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { drawn, launch, serve, until } from './page.mjs';
+import { drawn, launch, pause, pressOn, serve, until } from './page.mjs';
 
 const [engine, folder, shotsRoot] = process.argv.slice(2);
 const shots = shotsRoot && join(shotsRoot, engine);
@@ -43,13 +43,7 @@ try {
     await mkdir(shots, { recursive: true });
     await page.screenshot({ path: `${shots}/${name}.png` });
   };
-  const pause = (ms = 300) => new Promise((resolve) => setTimeout(resolve, ms));
-  const press = async (...keys) => {
-    for (const k of keys.slice(0, -1)) await page.keyboard.down(k);
-    await page.keyboard.press(keys.at(-1));
-    for (const k of keys.slice(0, -1).reverse()) await page.keyboard.up(k);
-    await pause();
-  };
+  const press = pressOn(page);
 
   // A window is where its frame is: Qt draws the same border on every side
   // but the top, which holds the caption. Measured on the help window,

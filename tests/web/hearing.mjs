@@ -10,7 +10,7 @@ import { execFileSync } from 'node:child_process';
 import { mkdir, writeFile } from 'node:fs/promises';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { drawn, launch, serve, until } from './page.mjs';
+import { drawn, launch, pause, pressOn, serve, until } from './page.mjs';
 
 const [engine, folder, shotsRoot] = process.argv.slice(2);
 const shots = shotsRoot && join(shotsRoot, engine);
@@ -69,13 +69,7 @@ async function session(allowed) {
         return asked;
       };
     });
-    const pause = (ms = 300) => new Promise((resolve) => setTimeout(resolve, ms));
-    const press = async (...keys) => {
-      for (const k of keys.slice(0, -1)) await page.keyboard.down(k);
-      await page.keyboard.press(keys.at(-1));
-      for (const k of keys.slice(0, -1).reverse()) await page.keyboard.up(k);
-      await pause();
-    };
+    const press = pressOn(page);
     const shot = async (name) => {
       if (!shots) return;
       await mkdir(shots, { recursive: true });

@@ -99,6 +99,18 @@ export async function drawn(page, analyst, at) {
   }, png, screenGrey, at);
 }
 
+// A moment for the program to answer: a key, a click, a box opening.
+export const pause = (ms = 300) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Presses a key on `page` with the modifiers before it held ('Control',
+// 'KeyC'), then gives the program its moment.
+export const pressOn = (page) => async (...keys) => {
+  for (const k of keys.slice(0, -1)) await page.keyboard.down(k);
+  await page.keyboard.press(keys.at(-1));
+  for (const k of keys.slice(0, -1).reverse()) await page.keyboard.up(k);
+  await pause();
+};
+
 // Waits until `check` holds, polling; fails with `what` after `seconds`.
 export async function until(what, check, seconds = 30) {
   const end = Date.now() + seconds * 1000;

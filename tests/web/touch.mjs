@@ -5,7 +5,7 @@
 import assert from 'node:assert/strict';
 import { mkdir } from 'node:fs/promises';
 import { KnownDevices } from 'puppeteer-core';
-import { drawn, launch, serve, until } from './page.mjs';
+import { drawn, launch, pause, serve, until } from './page.mjs';
 
 const [folder, shots] = process.argv.slice(2);
 const help = { width: 473, height: 566 };
@@ -13,7 +13,6 @@ const keyboard = { width: 800, height: 654 };
 // The rows of the message field's menu, below the point it opens at, in the
 // page's pixels, as Qt's style draws them there.
 const menuRow = { copy: 71, paste: 91, selectAll: 133, writeText: 155 };
-const pause = (ms = 300) => new Promise((resolve) => setTimeout(resolve, ms));
 
 const site = await serve(folder);
 const browser = await launch();

@@ -134,7 +134,8 @@ void ToneFinder::analyse()
     // tone does: the band's median says so. But a loud tone cracked for a
     // tenth of a millisecond (a browser's or a Bluetooth microphone's
     // dropped samples) raises it too, far under the tone itself, which is
-    // heard through it as well as ever.
+    // heard through it as well as ever; far under the tone as it has lately
+    // been, too, when the crack falls in a frame that holds only its edge.
     std::vector<double> band(power_.begin() + fromBin_, power_.begin() + toBin_ + 1);
     const double peak = *std::max_element(band.begin(), band.end());
     std::nth_element(band.begin(), band.begin() + std::ptrdiff_t(band.size() / 2), band.end());
@@ -143,7 +144,7 @@ void ToneFinder::analyse()
     const double hopSeconds = hop() / rate_;
     if (frames_ == 1)
         burstFloor_ = bandNoise_;
-    impulsive_ = frames_ > 4 && bandNoise_ > burstRatio * burstFloor_ && peak < crackRatio * bandNoise_;
+    impulsive_ = frames_ > 4 && bandNoise_ > burstRatio * burstFloor_ && std::max(peak, toneLevel_) < crackRatio * bandNoise_;
     if (impulsive_)
         return;  // nothing learnt from a burst
     burstFloor_ += std::min(1.0, hopSeconds / 1.0) * (bandNoise_ - burstFloor_);

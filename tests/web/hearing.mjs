@@ -26,6 +26,43 @@ const letter = (greek) => {
 const separator = [464, 32], messageField = [400, 500];
 const clue = 'ΚΑΛΗ ΕΠΙΤΥΧΙΑ';
 const clueMorse = '-.- .- .-.. .... / . .--. .. - -.-- ---- .. .-';
+const [wpm, spacing] = [25, 15];
+
+// The tones and the silences between them, in ms, as keyer.py keys them.
+function keyed() {
+  const dot = 1200 / wpm, gap = 1200 / spacing, runs = [];
+  for (const word of clueMorse.split('/')) {
+    for (const letter of word.trim().split(' ')) {
+      for (const element of letter) runs.push(element === '.' ? dot : 3 * dot, dot);
+      runs[runs.length - 1] += 3 * gap - dot;
+    }
+    runs[runs.length - 1] += 4 * gap;
+  }
+  runs.pop();
+  return runs;
+}
+
+// Whether the page was handed the play whole: the same tones and silences,
+// each within a few milliseconds (the edges' ramps). A sound server that
+// starves on a busy machine puts silence into a tone or a gap, and then no
+// decoder could read what was sent. Returns what broke, or null.
+function broken({ rate, blocks }) {
+  const samples = blocks.flat(), ms = Math.round(rate / 1000), peaks = [];
+  for (let i = 0; i + ms <= samples.length; i += ms) {
+    peaks.push(Math.max(...samples.slice(i, i + ms).map(Math.abs)));
+  }
+  const loud = 0.3 * Math.max(...peaks), runs = [];
+  let on = false, since = 0;
+  peaks.forEach((peak, t) => {
+    if ((peak > loud) === on) return;
+    if (on || runs.length) runs.push(t - since);
+    [on, since] = [!on, t];
+  });
+  const sent = keyed();
+  if (runs.length !== sent.length) return `${(runs.length + 1) / 2} tones reached the page of ${(sent.length + 1) / 2} sent`;
+  const at = runs.findIndex((run, i) => Math.abs(run - sent[i]) > 12);
+  return at < 0 ? null : `the ${at % 2 ? 'silence' : 'tone'} of ${sent[at]} ms after ${runs.slice(0, at).reduce((a, b) => a + b, 0)} ms came as ${runs[at]} ms`;
+}
 
 const site = await serve(folder);
 let step = 'starting';
@@ -128,8 +165,8 @@ async function session(allowed) {
       assert.ok(heard.tracks, `the microphone was refused: ${heard.refused}`);
       await until('the page to record', () => page.evaluate(() => recorded.blocks.length > 0));
       const keyer = fileURLToPath(new URL('../keyer.py', import.meta.url));
-      const keyed = execFileSync('python3', [keyer, clueMorse, '25', '15'], { maxBuffer: 1 << 24 });
-      execFileSync('pacat', ['-p', '-d', 'air', '--rate=48000', '--channels=1', '--format=s16le', '--raw'], { input: keyed });
+      const play = execFileSync('python3', [keyer, clueMorse, `${wpm}`, `${spacing}`], { maxBuffer: 1 << 24 });
+      execFileSync('pacat', ['-p', '-d', 'air', '--rate=48000', '--channels=1', '--format=s16le', '--raw'], { input: play });
       await pause(1500);  // a letter is read within a second of its end
       await shot('hear-box');
       assert.deepEqual(await page.evaluate(() => microphones[0].tracks.map((t) => t.readyState)), ['live']);
@@ -137,11 +174,15 @@ async function session(allowed) {
       assert.deepEqual(await page.evaluate(() => microphones[0].tracks.map((t) => t.readyState)), ['ended'],
         'the microphone is still held after the box closed');
       const added = await message();
-      if (added !== written + written && shots) {
-        // What the page heard, for the decoder to be tried on again.
-        const { rate, blocks } = await page.evaluate(() => recorded);
-        const samples = Int16Array.from(blocks.flat(), (x) => Math.round(32767 * Math.max(-1, Math.min(1, x))));
-        await writeFile(`${shots}/heard-${rate}.raw`, Buffer.from(samples.buffer));
+      if (added !== written + written) {
+        const heard = await page.evaluate(() => recorded);
+        if (shots) {
+          // What the page heard, for the decoder to be tried on again.
+          const samples = Int16Array.from(heard.blocks.flat(), (x) => Math.round(32767 * Math.max(-1, Math.min(1, x))));
+          await writeFile(`${shots}/heard-${heard.rate}.raw`, Buffer.from(samples.buffer));
+        }
+        const fault = broken(heard);
+        if (fault) throw new Unheard(fault);
       }
       assert.equal(added, written + written, 'the clue was not heard as sent');
       console.log(`ok: ${clue} heard from the microphone and added as the keys write it; the microphone released`);
@@ -152,9 +193,20 @@ async function session(allowed) {
   }
 }
 
+// The sound server, not the page, lost part of the play.
+class Unheard extends Error {}
+
 try {
   await session(false);
-  await session(true);
+  for (let play = 1; ; play++) {
+    try {
+      await session(true);
+      break;
+    } catch (error) {
+      if (!(error instanceof Unheard) || play === 3) throw error;
+      console.log(`note: the sound server broke play ${play} before the page heard it (${error.message}); played again`);
+    }
+  }
 } catch (error) {
   console.error(`FAIL in ${engine} while ${step}: ${error.message}`);
   process.exitCode = 1;

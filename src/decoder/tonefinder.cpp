@@ -144,7 +144,8 @@ void ToneFinder::analyse()
     const double hopSeconds = hop() / rate_;
     if (frames_ == 1)
         burstFloor_ = bandNoise_;
-    impulsive_ = frames_ > 4 && bandNoise_ > burstRatio * burstFloor_ && std::max(peak, toneLevel_) < crackRatio * bandNoise_;
+    impulsive_
+        = frames_ > 4 && bandNoise_ > burstRatio * burstFloor_ && std::max(peak, toneLevel_) < crackRatio * bandNoise_;
     if (impulsive_)
         return;  // nothing learnt from a burst
     burstFloor_ += std::min(1.0, hopSeconds / 1.0) * (bandNoise_ - burstFloor_);

@@ -98,7 +98,8 @@ private slots:
         for (const int phaseMs : {0, 20, 40, 60}) {
             testsignal::Signal cracked = testsignal::render(clean);
             const auto from = std::size_t((clean.leadSeconds + phaseMs / 1000.0) * clean.rate);
-            for (std::size_t at = from; at < from + std::size_t(2 * clean.rate); at += std::size_t(clean.rate) * 75 / 1000)
+            for (std::size_t at = from; at < from + std::size_t(2 * clean.rate);
+                 at += std::size_t(clean.rate) * 75 / 1000)
                 std::fill_n(cracked.samples.begin() + std::ptrdiff_t(at), 6, 0.F);
             decoder::Decoder throughCracks(clean.rate);
             QCOMPARE(QString::fromStdString(hear(throughCracks, cracked, clean.rate)), QString::fromStdString(sent));

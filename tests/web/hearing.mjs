@@ -43,9 +43,10 @@ function keyed() {
 }
 
 // Whether the page was handed the play whole: the same tones and silences,
-// each within a few milliseconds (the edges' ramps). A sound server that
-// starves on a busy machine puts silence into a tone or a gap, and then no
-// decoder could read what was sent. Returns what broke, or null.
+// each within a few milliseconds (the edges' ramps). A sound server or a
+// browser's capture that starves puts silence into a tone or drops part of a
+// gap, and then no decoder could read what was sent. Returns what broke, or
+// null.
 function broken({ rate, blocks }) {
   const samples = blocks.flat(), ms = Math.round(rate / 1000), peaks = [];
   for (let i = 0; i + ms <= samples.length; i += ms) {
@@ -193,7 +194,8 @@ async function session(allowed) {
   }
 }
 
-// The sound server, not the page, lost part of the play.
+// The play was lost in part before the page was handed it: by the sound
+// server, or by the browser's capture.
 class Unheard extends Error {}
 
 try {
@@ -204,7 +206,7 @@ try {
       break;
     } catch (error) {
       if (!(error instanceof Unheard) || play === 3) throw error;
-      console.log(`note: the sound server broke play ${play} before the page heard it (${error.message}); played again`);
+      console.log(`note: play ${play} reached the page broken (${error.message}): the sound server or the browser's capture lost part of it; played again`);
     }
   }
 } catch (error) {

@@ -184,7 +184,7 @@ fi
 "${launch[@]}" "$program" -stylesheet "$style" -qwindowtitle Λάθος -qwindowgeometry 200x100+0+0 2>>"$errors" &
 pid=$!
 busy=()
-trap 'kill $pid "${busy[@]}" 2>/dev/null || true; [ -z "${pulse:-}" ] || { pkill -f "socket=$pulse/socket" || true; rm -rf "$pulse"; }; rm -rf "$scratch"' EXIT
+trap 'kill $pid "${busy[@]}" ${watcher:-} 2>/dev/null || true; [ -z "${pulse:-}" ] || { pkill -f "socket=$pulse/socket" || true; rm -rf "$pulse"; }; rm -rf "$scratch"' EXIT
 
 helpwin=$(window '^ΒΟΗΘΕΙΑ$')
 [ -n "$helpwin" ] || fail "the help window did not open"
@@ -466,6 +466,10 @@ if [ -n "${E2E_SOUND:-}" ]; then
     # null sink that wakes with the first sound loses what Wine sends first.
     pacat -p --rate=48000 --channels=1 --format=s16le --raw </dev/zero &
     silence=$!
+    # How long the machine stands still over the whole sound part, for a
+    # stream that runs dry outside the play under load (below).
+    "$pulse/stalls" 400 >"$scratch/stalls-sound.txt" 2>/dev/null &
+    watcher=$!
     listen() {  # SPEED SPACING SECONDS: the box's settings, and about how long the message plays
         keys "$main" ctrl+m
         box=$(window '^ΑΚΡΟΑΣΗ$')
@@ -719,10 +723,18 @@ if [ -n "${E2E_SOUND:-}" ]; then
     kill $silence
     # Never dry, playing or not: a stream that ran dry waits for most of a
     # buffer before it plays again, while Qt's clock runs on without it.
-    # (Under load, above, only when the machine stood still longer than the
-    # server held.)
+    # A dry run is excused only where the machine stood still longer than
+    # the server held ahead: in the play under load, above, or, for want of
+    # a finer clock, anywhere in the sound part (this virtual machine stops
+    # now and then, idle too; see device_qt.cpp), and then it is said.
+    kill $watcher
     dry=$(grep -c "Implicit underrun of 'QtmPulseStream" "$pulse/log" || true)
-    [ "$dry" -le "${dryLoaded:-0}" ] || fail "the program's sound stream ran dry $((dry - ${dryLoaded:-0})) times"
+    if [ "$dry" -gt "${dryLoaded:-0}" ]; then
+        longest=$(tail -n 1 "$scratch/stalls-sound.txt" | cut -d' ' -f2)
+        [ "$(calc "${longest:-0}")" -ge "${ahead:-1000000}" ] \
+            || fail "the program's sound stream ran dry $((dry - ${dryLoaded:-0})) times, the machine still for up to ${longest:-0} ms, under the ${ahead:-?} ms the server held ahead"
+        echo "note: the program's sound stream ran dry $((dry - ${dryLoaded:-0})) times outside the play under load, the machine still for up to $longest ms in the sound part, longer than the $ahead ms the server held ahead"
+    fi
 fi
 
 # Clear, confirmed: every code and the message go.

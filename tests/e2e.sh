@@ -72,6 +72,10 @@ gone() {  # true when no visible window of that name shows up within a second
     ! visible "$1" >/dev/null
 }
 calc() { awk "BEGIN { v = $*; printf \"%d\", v < 0 ? v - 0.5 : v + 0.5 }"; }  # rounded
+# The longest the machine stood still, in ms, by a tests/stalls watcher's output.
+longest_stall() { local s; s=$(tail -n 1 "$1" | cut -d' ' -f2); echo "${s:-0}"; }
+# The times the program's stream ran dry, in the sound server's log from stdin.
+dry_runs() { grep -c "Implicit underrun of 'QtmPulseStream" || true; }
 # Places count from a window's client area, in the program's designed
 # pixels; a window drawn at a scale has them at that scale. Under Wine
 # without a window manager the X window also holds the frame Wine draws
@@ -492,8 +496,7 @@ if [ -n "${E2E_SOUND:-}" ]; then
         done
         sleep 0.5
         kill $recorder $stalls
-        stalled=$(tail -n 1 "$scratch/stalls.txt" | cut -d' ' -f2)
-        stalled=${stalled:-0}
+        stalled=$(longest_stall "$scratch/stalls.txt")
         got=$("$pulse/hear" "$scratch/heard.raw")
         awk '/^pitch_hz:/ { d = $2 / 700 - 1; exit !(d < 0.02 && d > -0.02) }' <<<"$got" \
             || fail "the tone is not 700 Hz: $got"
@@ -584,8 +587,7 @@ if [ -n "${E2E_SOUND:-}" ]; then
         sleep 0.5
         kill "${busy[@]}" $recorder $recorder48 $stalls
         got=$("$pulse/hear" "$scratch/heard.raw")
-        stalled=$(tail -n 1 "$scratch/stalls.txt" | cut -d' ' -f2)
-        stalled=${stalled:-0}
+        stalled=$(longest_stall "$scratch/stalls.txt")
         # The server splits the stream's latency between its queue and the
         # speaker, whose thread (a null sink, in real time) takes its whole
         # share at once: a sound thread kept waiting longer than that share,
@@ -596,7 +598,7 @@ if [ -n "${E2E_SOUND:-}" ]; then
             q && /Received latency=/ { sub(/.*Received latency=/, ""); v = $1 + 0; q = 0 } END { print v }' "$pulse/log")
         [ -n "$share" ] || fail "the server's log gives no latency for the program's stream"
         ahead=$(calc "$share - 30")
-        dryLoaded=$(tail -c +$((logFrom + 1)) "$pulse/log" | grep -c "Implicit underrun of 'QtmPulseStream" || true)
+        dryLoaded=$(tail -c +$((logFrom + 1)) "$pulse/log" | dry_runs)
         if ! grep -qF "$want" <<<"$decoded" || ! grep -qx 'off_grid: 0 .*' <<<"$got" || ! grep -qx 'clicks: 0 .*' <<<"$got" \
             || [ "$dryLoaded" -gt 0 ]; then
             [ "$dryLoaded" -gt 0 ] && [ "$(calc "$stalled")" -ge "$ahead" ] \
@@ -728,11 +730,11 @@ if [ -n "${E2E_SOUND:-}" ]; then
     # a finer clock, anywhere in the sound part (this virtual machine stops
     # now and then, idle too; see device_qt.cpp), and then it is said.
     kill $watcher
-    dry=$(grep -c "Implicit underrun of 'QtmPulseStream" "$pulse/log" || true)
+    dry=$(dry_runs <"$pulse/log")
     if [ "$dry" -gt "${dryLoaded:-0}" ]; then
-        longest=$(tail -n 1 "$scratch/stalls-sound.txt" | cut -d' ' -f2)
-        [ "$(calc "${longest:-0}")" -ge "${ahead:-1000000}" ] \
-            || fail "the program's sound stream ran dry $((dry - ${dryLoaded:-0})) times, the machine still for up to ${longest:-0} ms, under the ${ahead:-?} ms the server held ahead"
+        longest=$(longest_stall "$scratch/stalls-sound.txt")
+        [ "$(calc "$longest")" -ge "${ahead:-1000000}" ] \
+            || fail "the program's sound stream ran dry $((dry - ${dryLoaded:-0})) times, the machine still for up to $longest ms, under the ${ahead:-?} ms the server held ahead"
         echo "note: the program's sound stream ran dry $((dry - ${dryLoaded:-0})) times outside the play under load, the machine still for up to $longest ms in the sound part, longer than the $ahead ms the server held ahead"
     fi
 fi

@@ -26,31 +26,16 @@ const letter = (greek) => {
 const separator = [464, 32], messageField = [400, 500];
 const clue = 'ΚΑΛΗ ΕΠΙΤΥΧΙΑ';
 const clueMorse = '-.- .- .-.. .... / . .--. .. - -.-- ---- .. .-';
-const [wpm, spacing] = [25, 15];
 
-// The tones and the silences between them, in ms, as keyer.py keys them.
-function keyed() {
-  const dot = 1200 / wpm, gap = 1200 / spacing, runs = [];
-  for (const word of clueMorse.split('/')) {
-    for (const letter of word.trim().split(' ')) {
-      for (const element of letter) runs.push(element === '.' ? dot : 3 * dot, dot);
-      runs[runs.length - 1] += 3 * gap - dot;
-    }
-    runs[runs.length - 1] += 4 * gap;
-  }
-  runs.pop();
-  return runs;
-}
-
-// Whether the page was handed the play whole: the same tones and silences,
-// each within a few milliseconds (the edges' ramps). A sound server or a
-// browser's capture that starves puts silence into a tone or drops part of a
-// gap, and then no decoder could read what was sent. Returns what broke, or
-// null.
-function broken({ rate, blocks }) {
-  const samples = blocks.flat(), ms = Math.round(rate / 1000), peaks = [];
+// The tones and the silences between them, in ms, from the first tone to
+// the last: of the play as keyed and of what the page was handed, measured
+// alike.
+function runsOf(samples, rate) {
+  const ms = Math.round(rate / 1000), peaks = [];
   for (let i = 0; i + ms <= samples.length; i += ms) {
-    peaks.push(Math.max(...samples.slice(i, i + ms).map(Math.abs)));
+    let peak = 0;
+    for (let j = i; j < i + ms; j++) peak = Math.max(peak, Math.abs(samples[j]));
+    peaks.push(peak);
   }
   const loud = 0.3 * Math.max(...peaks), runs = [];
   let on = false, since = 0;
@@ -59,7 +44,15 @@ function broken({ rate, blocks }) {
     if (on || runs.length) runs.push(t - since);
     [on, since] = [!on, t];
   });
-  const sent = keyed();
+  return runs;
+}
+
+// Whether the page was handed the play whole: the same tones and silences,
+// each within a few milliseconds. A sound server or a browser's capture
+// that starves puts silence into a tone or drops part of a gap, and then no
+// decoder could read what was sent. Returns what broke, or null.
+function broken(sent, { rate, blocks }) {
+  const runs = runsOf(blocks.flat(), rate);
   if (runs.length !== sent.length) return `${(runs.length + 1) / 2} tones reached the page of ${(sent.length + 1) / 2} sent`;
   const at = runs.findIndex((run, i) => Math.abs(run - sent[i]) > 12);
   return at < 0 ? null : `the ${at % 2 ? 'silence' : 'tone'} of ${sent[at]} ms after ${runs.slice(0, at).reduce((a, b) => a + b, 0)} ms came as ${runs[at]} ms`;
@@ -166,7 +159,7 @@ async function session(allowed) {
       assert.ok(heard.tracks, `the microphone was refused: ${heard.refused}`);
       await until('the page to record', () => page.evaluate(() => recorded.blocks.length > 0));
       const keyer = fileURLToPath(new URL('../keyer.py', import.meta.url));
-      const play = execFileSync('python3', [keyer, clueMorse, `${wpm}`, `${spacing}`], { maxBuffer: 1 << 24 });
+      const play = execFileSync('python3', [keyer, clueMorse, '25', '15'], { maxBuffer: 1 << 24 });
       execFileSync('pacat', ['-p', '-d', 'air', '--rate=48000', '--channels=1', '--format=s16le', '--raw'], { input: play });
       await pause(1500);  // a letter is read within a second of its end
       await shot('hear-box');
@@ -182,7 +175,7 @@ async function session(allowed) {
           const samples = Int16Array.from(heard.blocks.flat(), (x) => Math.round(32767 * Math.max(-1, Math.min(1, x))));
           await writeFile(`${shots}/heard-${heard.rate}.raw`, Buffer.from(samples.buffer));
         }
-        const fault = broken(heard);
+        const fault = broken(runsOf(new Int16Array(Uint8Array.from(play).buffer), 48000), heard);
         if (fault) throw new Unheard(fault);
       }
       assert.equal(added, written + written, 'the clue was not heard as sent');

@@ -32,6 +32,10 @@ constexpr double onAt = 0.55, offAt = 0.38;      // of the way from the noise's 
 constexpr double onFloor = 2.6, offFloor = 2.0;  // and never nearer the noise than these times its level
 constexpr double quietToMean = 1.41;             // noise's mean amplitude over the one a third of it stays under
 constexpr double strongLevel = 10;               // the tone's amplitude over the noise's from which a fade is followed
+// The tone over the noise through a dot's filter below which elements are
+// decided over runs of them, and above which by thresholds again.
+constexpr double runsBelowDb = 16, thresholdsAboveDb = 19;
+constexpr double rayleighMean = 0.886;  // the noise's mean amplitude over its root mean square
 
 }  // namespace
 
@@ -61,8 +65,21 @@ void Keyer::setUnit(double seconds)
     const double length = longFilter + strong * (shortFilter - longFilter);
     const int taps = std::clamp(int(std::lround(length * dotTaps)), 4, int(ring_.size()) - 1);
     unitKnown_ = true;
+    unit_ = seconds;
     if (std::abs(taps - taps_) * 8 > taps_)
         setLength(taps);
+    if (segmenter_)
+        segmenter_->setUnit(dotTaps);
+    if (!segmenter_ && db > 0 && db < runsBelowDb) {
+        segmenter_
+            = std::make_unique<Segmenter>(dotTaps, 1 / stepRate_, state_, int((decided_ - since_) / decimation_));
+        giveLevels();
+    } else if (segmenter_ && db > thresholdsAboveDb) {
+        state_ = segmenter_->nextTone();
+        since_ = decided_ - std::int64_t(segmenter_->undecidedSteps()) * decimation_;
+        changing_ = -1;
+        segmenter_.reset();
+    }
     patience_ = std::llround((strong * strongPatience + (1 - strong) * weakPatience) * seconds * rate_);
 }
 
@@ -108,7 +125,7 @@ void Keyer::push(float sample)
     ring_[ringAt_] = value;
     ringAt_ = (ringAt_ + 1) % ring_.size();
     const float amplitude = float(2 * std::abs(sum_) / taps_);
-    pending_.push_back({taken_, amplitude});
+    pending_.push_back({taken_, amplitude, std::complex<float>(value)});
     // The tone's phase turning in the filter is the pitch being off.
     const std::size_t lagged = (outputAt_ + outputs_.size() - followLag) % outputs_.size();
     if (amplitude > followAt_ && std::abs(outputs_[lagged]) * 2 / taps_ > followAt_) {
@@ -131,7 +148,20 @@ void Keyer::hold(std::int64_t from, std::int64_t to)
         holds_.emplace_back(from, to);
 }
 
-double Keyer::silence() const { return state_ ? 0.0 : double(decided_ - since_) / rate_; }
+double Keyer::silence() const
+{
+    if (segmenter_)
+        return double(segmenter_->silentSteps()) / stepRate_;
+    return state_ ? 0.0 : double(decided_ - since_) / rate_;
+}
+
+void Keyer::giveLevels()
+{
+    // Through the filter of `taps_` steps the noise's amplitude is twice its
+    // sum's over the taps, and the tone's the tone's own.
+    const double rms = noise_ / rayleighMean;
+    segmenter_->setLevels(rms * rms * taps_ / 4, tone_ / 2);
+}
 
 double Keyer::signalToNoise() const { return noise_ > 0 ? tone_ / noise_ : 0.0; }
 
@@ -188,17 +218,26 @@ void Keyer::decide(std::int64_t upTo, std::int64_t presentFrom, std::vector<Span
 {
     const double keep = std::exp(-16 / (memorySeconds * stepRate_));
     while (!pending_.empty() && pending_.front().at <= upTo) {
-        const auto [at, a] = pending_.front();
+        const auto [at, a, value] = pending_.front();
         pending_.pop_front();
         const bool present = at >= presentFrom;
         decided_ = at;
         while (!holds_.empty() && holds_.front().second < at)
             holds_.pop_front();
-        if (!holds_.empty() && holds_.front().first <= at) {
+        const bool held = !holds_.empty() && holds_.front().first <= at;
+        if (segmenter_) {
+            using E = Segmenter::Evidence;
+            segmenter_->push(value, !present ? E::Silent : held ? E::Nothing : E::Heard, segments_);
+            for (const auto& [tone, steps] : segments_)
+                out.push_back({tone, double(steps) / stepRate_});
+            segments_.clear();
+            state_ = segmenter_->keyed();
+        }
+        if (held) {
             changing_ = -1;
             continue;
         }
-        recent_.push_back({at, a});
+        recent_.push_back({at, a, value});
         if (recent_.size() > 1000)
             recent_.pop_front();
         const double db = 20 * std::log10(std::max(double(a), 1e-12));
@@ -210,9 +249,11 @@ void Keyer::decide(std::int64_t upTo, std::int64_t presentFrom, std::vector<Span
                 h *= keep;
             weight_ *= keep;
             learnLevels();
+            if (segmenter_)
+                giveLevels();
         }
-        if (weight_ < 100)
-            continue;  // the first tenth of a second: too little heard to judge
+        if (weight_ < 100 || segmenter_)
+            continue;  // the first tenth of a second: too little heard to judge; or judged over runs
         // A strong tone is judged against what its last tones were, which a
         // fade lowers faster than the amplitudes of the last seconds do.
         const double level = tone_ > strongLevel * noise_ && lastTones_ > 0 ? std::min(tone_, lastTones_) : tone_;

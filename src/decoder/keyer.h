@@ -6,9 +6,12 @@
 // crackle of noise neither starts nor breaks an element. What it hands on is
 // the length of each tone and each silence, in seconds.
 
+#include "segmenter.h"
+
 #include <complex>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace decoder {
@@ -44,10 +47,12 @@ private:
     struct Sample {
         std::int64_t at;
         float amplitude;
+        std::complex<float> value;  // the mixed-down input, before the filter
     };
     void resize(int taps);
     void setLength(int taps);
     void learnLevels();
+    void giveLevels();
 
     double rate_;
     int decimation_;
@@ -89,6 +94,10 @@ private:
     std::int64_t changing_ = -1;  // where a change to the other began, or -1
     std::int64_t decided_ = 0;    // the last sample decided
     std::int64_t patience_ = 0;   // samples a change must last
+    // A weak tone's elements are decided over runs of them instead.
+    std::unique_ptr<Segmenter> segmenter_;
+    std::vector<std::pair<bool, int>> segments_;
+    double unit_ = 0;
 };
 
 }  // namespace decoder

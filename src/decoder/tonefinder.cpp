@@ -191,11 +191,14 @@ void ToneFinder::analyse()
         clear(loudest) && score(loudest) > lockScore && mean_[std::size_t(best)] * 1000 < mean_[std::size_t(loudest)])
         best = loudest;
     if (!locked_) {
-        if (score(best) > lockScore && std::abs(best - candidate_) <= 1) {
+        // A weak tone's score wavers about the mark (its bin's floor rises
+        // through a run of dashes): while it stays the best, not far under
+        // the mark, the hops it stood out keep counting.
+        const bool same = std::abs(best - candidate_) <= 1;
+        if (same && score(best) > lockScore)
             ++strongFrames_;
-        } else {
+        else if (!same || score(best) < lockScore / 2)
             strongFrames_ = score(best) > lockScore ? 1 : 0;
-        }
         candidate_ = best;
         // A tone standing far out of the noise is taken at once.
         if (strongFrames_ >= lockHops || (strongFrames_ >= 3 && score(best) > 4 * lockScore)) {

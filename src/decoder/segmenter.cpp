@@ -1,0 +1,237 @@
+#include "segmenter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace decoder {
+
+namespace {
+
+constexpr double blocksPerDot = 3;
+constexpr double spread = 0.3;                      // a length's deviation, in its logarithm
+constexpr double longestTone = 5, longestGap = 12;  // dots a piece lasts at most; a longer one goes on in another
+constexpr double lagDots = 3, mostLagSeconds = 0.35;
+constexpr double none = -1e300;
+constexpr double silentEvidence = -30;  // a block with nothing to listen to: surely no tone
+constexpr double levelMemory = 400;     // blocks the decided levels are averaged over, about
+constexpr double learnt = 30;           // blocks of each heard before the decided levels count
+
+// ln I0(x), the modified Bessel function's logarithm: a power series up to
+// 3.75, its asymptotic series above (both well within 0.2 %).
+double logI0(double x)
+{
+    if (x < 3.75) {
+        const double q = x * x / 4;
+        double term = 1, sum = 1;
+        for (int k = 1; k <= 7; ++k) {
+            term *= q / (k * k);
+            sum += term;
+        }
+        return std::log(sum);
+    }
+    return x - 0.5 * std::log(2 * std::numbers::pi * x) + std::log1p(1 / (8 * x) + 9 / (128 * x * x));
+}
+
+}  // namespace
+
+Segmenter::Segmenter(double unitSteps, double stepSeconds, bool keyed, int carried)
+    : block_(std::max(1, int(std::lround(unitSteps / blocksPerDot)))),
+      stepSeconds_(stepSeconds),
+      startState_(keyed ? 0 : 2),  // as if the other had just ended
+      heldTone_(keyed),
+      heldSteps_(carried),
+      lastTone_(!keyed),
+      ongoingTone_(keyed)
+{
+    setUnit(unitSteps);
+}
+
+void Segmenter::setUnit(double unitSteps)
+{
+    const double unit = unitSteps / block_;
+    if (std::abs(unit - unit_) < 0.05 * unit)
+        return;
+    unit_ = unit;
+    lag_ = std::max(2, std::min(int(std::lround(lagDots * unit_)), int(mostLagSeconds / (stepSeconds_ * block_))));
+    const double means[2][3] = {{1, 3, 7}, {1, 3, 0}};
+    const double weights[2][3] = {{0.55, 0.3, 0.15}, {0.5, 0.5, 0}};
+    for (int tone = 0; tone < 2; ++tone) {
+        longest_[tone] = std::max(2, int(std::lround((tone ? longestTone : longestGap) * unit_)));
+        // Each length's probability, a mixture of log-normals about the
+        // lengths Morse has; the longest piece carries all beyond it.
+        std::vector<double> p(std::size_t(longest_[tone]) * 4 + 1, 0.0);
+        double total = 0;
+        for (std::size_t d = 1; d < p.size(); ++d) {
+            for (int m = 0; m < 3; ++m)
+                if (weights[tone][m] > 0) {
+                    const double z = (std::log(double(d)) - std::log(means[tone][m] * unit_)) / spread;
+                    p[d] += weights[tone][m] * std::exp(-0.5 * z * z) / double(d);
+                }
+            total += p[d];
+        }
+        prior_[tone].assign(std::size_t(longest_[tone]) + 1, none);
+        tail_[tone].assign(std::size_t(longest_[tone]) + 1, none);
+        double beyond = 0;
+        for (std::size_t d = p.size() - 1; d >= 1; --d) {
+            beyond += p[d] / total;
+            if (d <= std::size_t(longest_[tone])) {
+                tail_[tone][d] = std::log(std::max(beyond, 1e-300));
+                prior_[tone][d] = std::log(std::max(d == std::size_t(longest_[tone]) ? beyond : p[d] / total, 1e-300));
+            }
+        }
+    }
+}
+
+void Segmenter::setLevels(double noisePower, double toneAmplitude)
+{
+    noise_ = noisePower * block_;
+    tone_ = toneAmplitude * block_;
+}
+
+double Segmenter::likelihood(double energy) const
+{
+    double noise = noise_, tone = tone_;
+    if (noiseCount_ >= learnt && toneCount_ >= learnt) {
+        noise = noiseSum_ / noiseCount_;
+        tone = std::sqrt(std::max(toneSum_ / toneCount_ - noise, 0.25 * noise));
+    }
+    if (noise <= 0 || tone <= 0)
+        return 0;
+    // A block's sum is the tone's (amplitude `tone`, any phase) plus complex
+    // Gaussian noise of power `noise`: Rice against Rayleigh.
+    return -tone * tone / noise + logI0(2 * tone * std::sqrt(energy) / noise);
+}
+
+void Segmenter::push(std::complex<double> value, Evidence evidence, std::vector<std::pair<bool, int>>& decided)
+{
+    sum_ += value;
+    if (evidence != Evidence::Heard && worst_ != Evidence::Silent)
+        worst_ = evidence;
+    if (++inBlock_ < block_)
+        return;
+    addBlock(sum_, worst_);
+    sum_ = {};
+    inBlock_ = 0;
+    worst_ = Evidence::Heard;
+    decode(decided);
+}
+
+void Segmenter::addBlock(std::complex<double> sum, Evidence evidence)
+{
+    const double energy = std::norm(sum);
+    energy_.push_back(evidence == Evidence::Heard ? energy : -1);
+    evidence_.push_back(evidence == Evidence::Silent        ? silentEvidence
+                            : evidence == Evidence::Nothing ? 0.0
+                                                            : likelihood(energy));
+}
+
+void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
+{
+    for (;;) {
+        const int n = int(evidence_.size());
+        cumulative_.assign(std::size_t(n) + 1, 0.0);
+        for (int k = 0; k < n; ++k)
+            cumulative_[std::size_t(k) + 1] = cumulative_[std::size_t(k)] + evidence_[std::size_t(k)];
+        cells_.assign(std::size_t(n + 1) * 4, Cell{none, 0, -1});
+        cells_[std::size_t(startState_)].score = 0;
+        const auto at
+            = [this](int row, int state) -> Cell& { return cells_[std::size_t(row) * 4 + std::size_t(state)]; };
+        // The best start of a piece of kind `tone` at `row`: after one of the
+        // other kind, or after a longest piece of its own kind.
+        const auto before = [&](int row, int tone, int& state) {
+            double best = none;
+            for (const int s : {2 * (1 - tone), 2 * (1 - tone) + 1, 2 * tone + 1})
+                if (at(row, s).score > best) {
+                    best = at(row, s).score;
+                    state = s;
+                }
+            return best;
+        };
+        const auto lengthScore = [this](int from, int d, const std::vector<double>& table) {
+            return from == 0 && firstFlat_ ? 0.0 : table[std::size_t(d)];
+        };
+        for (int t = 1; t <= n; ++t)
+            for (int tone = 0; tone < 2; ++tone)
+                for (int d = 1; d <= std::min(t, longest_[tone]); ++d) {
+                    int from = -1;
+                    const double start = before(t - d, tone, from);
+                    if (start == none)
+                        continue;
+                    const double data = tone ? cumulative_[std::size_t(t)] - cumulative_[std::size_t(t - d)] : 0.0;
+                    const double score = start + data + lengthScore(t - d, d, prior_[tone]);
+                    Cell& cell = at(t, 2 * tone + (d == longest_[tone] ? 1 : 0));
+                    if (score > cell.score)
+                        cell = {score, d, from};
+                }
+        // The piece going on at the end: any length so far, as likely as its
+        // being at least that long.
+        double best = none;
+        int endTone = 0, endLength = 0, endFrom = -1;
+        for (int tone = 0; tone < 2; ++tone)
+            for (int d = 1; d <= std::min(n, longest_[tone]); ++d) {
+                int from = -1;
+                const double start = before(n - d, tone, from);
+                if (start == none)
+                    continue;
+                const double data = tone ? cumulative_[std::size_t(n)] - cumulative_[std::size_t(n - d)] : 0.0;
+                const double score = start + data + lengthScore(n - d, d, tail_[tone]);
+                if (score > best) {
+                    best = score;
+                    endTone = tone;
+                    endLength = d;
+                    endFrom = from;
+                }
+            }
+        if (best == none)
+            return;
+        // Back to the first piece.
+        int row = n - endLength, state = endFrom, firstEnd = n, firstState = 2 * endTone;
+        while (row > 0) {
+            const Cell& c = at(row, state);
+            firstEnd = row;
+            firstState = state;
+            row -= c.length;
+            state = c.fromState;
+        }
+        ongoingTone_ = endTone == 1;
+        undecidedSteps_ = n * block_ + heldSteps_;
+        // A silence counts as going on only when nothing undecided comes
+        // before it: a letter is closed by it once what it holds is handed on.
+        silentSteps_ = firstEnd == n && !ongoingTone_ ? undecidedSteps_ : 0;
+        if (firstEnd == n || firstEnd > n - lag_)
+            return;
+        // The first piece is decided: handed on, learnt from, and let go. A
+        // longest piece is held until the next, and joined to it if alike:
+        // what is handed on is always a tone, then a silence, and so on.
+        const bool tone = firstState >= 2;
+        if (heldSteps_ > 0 && heldTone_ != tone) {
+            decided.emplace_back(heldTone_, heldSteps_);
+            lastTone_ = heldTone_;
+            heldSteps_ = 0;
+        }
+        heldTone_ = tone;
+        heldSteps_ += firstEnd * block_;
+        if (firstState % 2 == 0) {
+            decided.emplace_back(tone, heldSteps_);
+            lastTone_ = tone;
+            heldSteps_ = 0;
+        }
+        for (int k = 1; k + 1 < firstEnd; ++k) {
+            const double e = energy_[std::size_t(k)];
+            if (e < 0)
+                continue;
+            (tone ? toneSum_ : noiseSum_) += e;
+            (tone ? toneCount_ : noiseCount_) += 1;
+        }
+        if (noiseCount_ + toneCount_ > levelMemory)
+            for (double* s : {&noiseSum_, &noiseCount_, &toneSum_, &toneCount_})
+                *s *= 0.9;
+        evidence_.erase(evidence_.begin(), evidence_.begin() + firstEnd);
+        energy_.erase(energy_.begin(), energy_.begin() + firstEnd);
+        startState_ = firstState;
+        firstFlat_ = false;
+    }
+}
+
+}  // namespace decoder

@@ -1,0 +1,83 @@
+#pragma once
+// Hearing a weak tone's elements over a run of them rather than one
+// threshold crossing at a time. The mixed-down input is summed in blocks of
+// a third of a dot; each block gives how much likelier it is to hold the
+// tone than noise alone; and the keying is split into the most likely
+// sequence of tones and silences of the lengths Morse has (a tone of one
+// dot or three, a silence of one, three or seven), a semi-Markov Viterbi.
+// So a dash brings three dots' evidence, and a crackle in a gap must
+// outweigh the cost of two more elements before it is heard as one: a tone
+// that thresholds break into pieces is heard whole. What is decided comes a
+// few dots behind the input; the levels are learnt from what was decided.
+
+#include <complex>
+#include <deque>
+#include <vector>
+
+namespace decoder {
+
+class Segmenter {
+public:
+    // What a step of the input may tell.
+    enum class Evidence { Heard, Nothing, Silent };  // Nothing: a burst; Silent: no tone to listen to
+
+    // `unitSteps`: a dot's length in steps of the input; `keyed`: whether a
+    // tone is going on where it starts, begun `carried` steps before.
+    Segmenter(double unitSteps, double stepSeconds, bool keyed, int carried);
+
+    // The dot's length as learnt since.
+    void setUnit(double unitSteps);
+    // The levels as learnt elsewhere, until enough has been decided here:
+    // the noise's power and the tone's amplitude, each a step's.
+    void setLevels(double noisePower, double toneAmplitude);
+    // A step of the mixed-down input. Each tone and silence decided since goes
+    // to `decided` as (tone, steps).
+    void push(std::complex<double> value, Evidence evidence, std::vector<std::pair<bool, int>>& decided);
+
+    // What goes on now, by the most likely reading of what is not decided
+    // yet: keyed or not; and the steps of silence since the last decided
+    // tone, when nothing else is undecided since (0 otherwise).
+    bool keyed() const { return ongoingTone_; }
+    int silentSteps() const { return silentSteps_; }
+    // What comes after the last handed on (a tone after a silence, and so
+    // on), and how many steps of the input are not handed on yet.
+    bool nextTone() const { return !lastTone_; }
+    int undecidedSteps() const { return undecidedSteps_; }
+
+private:
+    struct Cell {
+        double score;
+        int length;     // of the segment ending here
+        int fromState;  // the state the segment before it ended in
+    };
+    void addBlock(std::complex<double> sum, Evidence evidence);
+    void decode(std::vector<std::pair<bool, int>>& decided);
+    double likelihood(double energy) const;  // a block's log-likelihood ratio, tone against noise
+
+    int block_;  // steps a block
+    double stepSeconds_;
+    double unit_ = 0;                         // blocks a dot
+    int longest_[2] = {};                     // blocks a silence, a tone lasts at most in one piece
+    int lag_ = 0;                             // blocks decided behind the input
+    std::vector<double> prior_[2], tail_[2];  // log-probabilities of each length, and of at least it
+    std::complex<double> sum_{};
+    int inBlock_ = 0;
+    Evidence worst_ = Evidence::Heard;
+
+    std::deque<double> evidence_;  // each undecided block's log-likelihood ratio, a tone against noise
+    std::deque<double> energy_;    // and its energy, for the levels
+    std::vector<double> cumulative_;
+    std::vector<Cell> cells_;  // [block][state], state = 2 * tone + (ended a longest piece)
+    int startState_;
+    bool heldTone_;  // a piece decided but not handed on: the longest, or begun before the input given
+    int heldSteps_;
+    bool lastTone_;          // the kind last handed on
+    bool firstFlat_ = true;  // the first segment began before the input given: no length is likelier
+
+    double noise_ = 0, tone_ = 0;  // a block's noise power and the tone's amplitude, as given
+    double noiseSum_ = 0, noiseCount_ = 0, toneSum_ = 0, toneCount_ = 0;  // as decided here
+    bool ongoingTone_;
+    int silentSteps_ = 0, undecidedSteps_ = 0;
+};
+
+}  // namespace decoder

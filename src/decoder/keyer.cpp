@@ -36,6 +36,7 @@ constexpr double strongLevel = 10;               // the tone's amplitude over th
 // decided over runs of them, and above which by thresholds again.
 constexpr double runsBelowDb = 16, thresholdsAboveDb = 19;
 constexpr double rayleighMean = 0.886;  // the noise's mean amplitude over its root mean square
+constexpr double weakPitchSeconds = 3;  // how slowly a weak tone's pitch is followed
 
 }  // namespace
 
@@ -52,7 +53,13 @@ Keyer::Keyer(double rate, std::int64_t heard)
     patience_ = std::llround(strongPatience * 0.03 * rate_);
 }
 
-void Keyer::setPitch(double hz) { pitch_ = hz; }
+void Keyer::setPitch(double hz)
+{
+    // A weak tone is heard a dot at a time with its phase held (see
+    // Segmenter), which the spectrum's pitch, jumping a few hertz from hop to
+    // hop in the noise, would scatter: it is followed over seconds instead.
+    pitch_ = segmenter_ && pitch_ > 0 ? pitch_ + (hz - pitch_) / (weakPitchSeconds * rate_) : hz;
+}
 
 void Keyer::setUnit(double seconds)
 {

@@ -9,12 +9,13 @@ namespace decoder {
 namespace {
 
 constexpr double blocksPerDot = 3;
-constexpr double spread = 0.3;                      // a length's deviation, in its logarithm
+constexpr double spread = 0.22;                     // a length's deviation, in its logarithm
 constexpr double longestTone = 5, longestGap = 12;  // dots a piece lasts at most; a longer one goes on in another
 constexpr double lagDots = 3, mostLagSeconds = 0.35;
 constexpr double none = -1e300;
 constexpr double silentEvidence = -30;  // a block with nothing to listen to: surely no tone
 constexpr double levelMemory = 400;     // blocks the decided levels are averaged over, about
+constexpr double coherence = 0.7;       // how steady the tone's phase must be, of a steady tone's in that noise
 constexpr double learnt = 30;           // blocks of each heard before the decided levels count
 
 // ln I0(x), the modified Bessel function's logarithm: a power series up to
@@ -89,14 +90,42 @@ void Segmenter::setLevels(double noisePower, double toneAmplitude)
     tone_ = toneAmplitude * block_;
 }
 
-double Segmenter::likelihood(double energy) const
+bool Segmenter::levels(double& noise, double& tone) const
 {
-    double noise = noise_, tone = tone_;
+    noise = noise_;
+    tone = tone_;
     if (noiseCount_ >= learnt && toneCount_ >= learnt) {
         noise = noiseSum_ / noiseCount_;
         tone = std::sqrt(std::max(toneSum_ / toneCount_ - noise, 0.25 * noise));
     }
-    if (noise <= 0 || tone <= 0)
+    return noise > 0 && tone > 0;
+}
+
+double Segmenter::toneData(int from, int to) const
+{
+    if (!steady_)
+        return cumulative_[std::size_t(to)] - cumulative_[std::size_t(from)];
+    // The tone's phase holds from block to block (turned back by the pitch's
+    // error): each dot's worth of blocks heard as one, coherently.
+    const double noise = steadyNoise_, tone = steadyTone_;
+    const int chunk = std::max(1, int(std::lround(unit_)));
+    double total = 0;
+    for (int a = from; a < to; a += chunk) {
+        const int b = std::min(to, a + chunk);
+        if (unheard_[std::size_t(b)] != unheard_[std::size_t(a)]) {
+            total += cumulative_[std::size_t(b)] - cumulative_[std::size_t(a)];
+            continue;
+        }
+        total += -(b - a) * tone * tone / noise
+            + logI0(2 * tone * std::abs(turned_[std::size_t(b)] - turned_[std::size_t(a)]) / noise);
+    }
+    return total;
+}
+
+double Segmenter::likelihood(double energy) const
+{
+    double noise = 0, tone = 0;
+    if (!levels(noise, tone))
         return 0;
     // A block's sum is the tone's (amplitude `tone`, any phase) plus complex
     // Gaussian noise of power `noise`: Rice against Rayleigh.
@@ -121,6 +150,7 @@ void Segmenter::addBlock(std::complex<double> sum, Evidence evidence)
 {
     const double energy = std::norm(sum);
     energy_.push_back(evidence == Evidence::Heard ? energy : -1);
+    sums_.push_back(evidence == Evidence::Heard ? sum : 0.0);
     evidence_.push_back(evidence == Evidence::Silent        ? silentEvidence
                             : evidence == Evidence::Nothing ? 0.0
                                                             : likelihood(energy));
@@ -131,8 +161,21 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
     for (;;) {
         const int n = int(evidence_.size());
         cumulative_.assign(std::size_t(n) + 1, 0.0);
-        for (int k = 0; k < n; ++k)
-            cumulative_[std::size_t(k) + 1] = cumulative_[std::size_t(k)] + evidence_[std::size_t(k)];
+        turned_.assign(std::size_t(n) + 1, 0.0);
+        unheard_.assign(std::size_t(n) + 1, 0);
+        const std::complex<double> back = turn_ == 0.0 ? 1.0 : std::conj(turn_) / std::abs(turn_);
+        std::complex<double> phase = 1;
+        for (int k = 0; k < n; ++k, phase *= back) {
+            const auto i = std::size_t(k);
+            cumulative_[i + 1] = cumulative_[i] + evidence_[i];
+            turned_[i + 1] = turned_[i] + sums_[i] * phase;
+            unheard_[i + 1] = unheard_[i] + (energy_[i] < 0 ? 1 : 0);
+        }
+        // A steady tone's sums turn from block to block by the pitch's error
+        // alone, and hold together nearly as much as the noise lets them.
+        steady_ = levels(steadyNoise_, steadyTone_) && turnWeight_ > 0
+            && std::abs(turn_)
+                > coherence * turnWeight_ * steadyTone_ * steadyTone_ / (steadyTone_ * steadyTone_ + steadyNoise_);
         cells_.assign(std::size_t(n + 1) * 4, Cell{none, 0, -1});
         cells_[std::size_t(startState_)].score = 0;
         const auto at
@@ -158,7 +201,7 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
                     const double start = before(t - d, tone, from);
                     if (start == none)
                         continue;
-                    const double data = tone ? cumulative_[std::size_t(t)] - cumulative_[std::size_t(t - d)] : 0.0;
+                    const double data = tone ? toneData(t - d, t) : 0.0;
                     const double score = start + data + lengthScore(t - d, d, prior_[tone]);
                     Cell& cell = at(t, 2 * tone + (d == longest_[tone] ? 1 : 0));
                     if (score > cell.score)
@@ -174,7 +217,7 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
                 const double start = before(n - d, tone, from);
                 if (start == none)
                     continue;
-                const double data = tone ? cumulative_[std::size_t(n)] - cumulative_[std::size_t(n - d)] : 0.0;
+                const double data = tone ? toneData(n - d, n) : 0.0;
                 const double score = start + data + lengthScore(n - d, d, tail_[tone]);
                 if (score > best) {
                     best = score;
@@ -223,12 +266,21 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
                 continue;
             (tone ? toneSum_ : noiseSum_) += e;
             (tone ? toneCount_ : noiseCount_) += 1;
+            if (tone && k > 1 && energy_[std::size_t(k) - 1] >= 0) {
+                turn_ += sums_[std::size_t(k)] * std::conj(sums_[std::size_t(k) - 1]);
+                turnWeight_ += std::abs(sums_[std::size_t(k)]) * std::abs(sums_[std::size_t(k) - 1]);
+            }
+        }
+        if (turnWeight_ > 0 && toneCount_ > levelMemory / 4) {
+            turn_ *= 0.98;
+            turnWeight_ *= 0.98;
         }
         if (noiseCount_ + toneCount_ > levelMemory)
             for (double* s : {&noiseSum_, &noiseCount_, &toneSum_, &toneCount_})
                 *s *= 0.9;
         evidence_.erase(evidence_.begin(), evidence_.begin() + firstEnd);
         energy_.erase(energy_.begin(), energy_.begin() + firstEnd);
+        sums_.erase(sums_.begin(), sums_.begin() + firstEnd);
         startState_ = firstState;
         firstFlat_ = false;
     }

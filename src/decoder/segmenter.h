@@ -5,6 +5,9 @@
 // tone than noise alone; and the keying is split into the most likely
 // sequence of tones and silences of the lengths Morse has (a tone of one
 // dot or three, a silence of one, three or seven), a semi-Markov Viterbi.
+// While the tone's phase holds (a steady pitch, followed slowly), each
+// dot's worth of a tone's blocks is summed before it is weighed, which
+// hears a dot as a filter matched to it would.
 // So a dash brings three dots' evidence, and a crackle in a gap must
 // outweigh the cost of two more elements before it is heard as one: a tone
 // that thresholds break into pieces is heard whole. What is decided comes a
@@ -53,6 +56,8 @@ private:
     void addBlock(std::complex<double> sum, Evidence evidence);
     void decode(std::vector<std::pair<bool, int>>& decided);
     double likelihood(double energy) const;  // a block's log-likelihood ratio, tone against noise
+    bool levels(double& noise, double& tone) const;
+    double toneData(int from, int to) const;  // a tone's log-likelihood ratio over blocks [from, to)
 
     int block_;  // steps a block
     double stepSeconds_;
@@ -64,8 +69,15 @@ private:
     int inBlock_ = 0;
     Evidence worst_ = Evidence::Heard;
 
-    std::deque<double> evidence_;  // each undecided block's log-likelihood ratio, a tone against noise
-    std::deque<double> energy_;    // and its energy, for the levels
+    std::deque<double> evidence_;               // each undecided block's log-likelihood ratio, a tone against noise
+    std::deque<double> energy_;                 // and its energy, for the levels
+    std::deque<std::complex<double>> sums_;     // and its sum
+    std::vector<std::complex<double>> turned_;  // the sums turned back by the pitch's error, summed
+    std::vector<int> unheard_;                  // blocks not heard, summed
+    std::complex<double> turn_{};               // a block's sum times its predecessor's, in tones: the pitch's error
+    double turnWeight_ = 0;
+    bool steady_ = false;  // the phase holds: a dot's blocks are heard coherently
+    double steadyNoise_ = 0, steadyTone_ = 0;
     std::vector<double> cumulative_;
     std::vector<Cell> cells_;  // [block][state], state = 2 * tone + (ended a longest piece)
     int startState_;

@@ -125,18 +125,21 @@ private slots:
 
     void hearsAWeakToneWhole()
     {
-        // 8 dB under the noise in 3 kHz, its pitch found by itself: decided
-        // element by element against thresholds, its dots were lost and its
-        // letters broken in two (14 % wrong here); decided over runs of
-        // elements, far fewer are.
-        testsignal::Settings s;
-        s.text = testsignal::randomText(150, 5004);
-        s.snrDb = -8;
-        s.seed = 7004;
-        decoder::Decoder d(s.rate);
-        const std::string heard = decoder::ituText(hear(d, testsignal::render(s), s.rate));
-        QVERIFY2(wrong(s.text, heard) <= 0.07,
-                 qPrintable(QString::number(wrong(s.text, heard)) + QString::fromStdString("\n" + heard)));
+        // 8 and 10 dB under the noise in 3 kHz, its pitch found by itself:
+        // decided element by element against thresholds, its dots were lost
+        // and its letters broken in two (14 % and 45 % wrong here); decided
+        // over runs of elements, far fewer are, and fewer still with each
+        // dot heard whole, its phase held (19 % at -10 dB without).
+        for (const auto& [snr, most] : {std::pair{-8.0, 0.07}, std::pair{-10.0, 0.15}}) {
+            testsignal::Settings s;
+            s.text = testsignal::randomText(150, 5004);
+            s.snrDb = snr;
+            s.seed = 7004;
+            decoder::Decoder d(s.rate);
+            const std::string heard = decoder::ituText(hear(d, testsignal::render(s), s.rate));
+            QVERIFY2(wrong(s.text, heard) <= most,
+                     qPrintable(QString::number(wrong(s.text, heard)) + QString::fromStdString("\n" + heard)));
+        }
     }
 
     void readsAnUnevenHandWhoseSpeedChanges()

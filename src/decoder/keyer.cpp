@@ -55,10 +55,12 @@ Keyer::Keyer(double rate, std::int64_t heard)
 
 void Keyer::setPitch(double hz)
 {
-    // A weak tone is heard a dot at a time with its phase held (see
-    // Segmenter), which the spectrum's pitch, jumping a few hertz from hop to
-    // hop in the noise, would scatter: it is followed over seconds instead.
-    pitch_ = segmenter_ && pitch_ > 0 ? pitch_ + (hz - pitch_) / (weakPitchSeconds * rate_) : hz;
+    // A steady weak tone is heard a dot at a time with its phase held (see
+    // Segmenter), which the spectrum's pitch, jumping a few hertz from hop
+    // to hop in the noise, would scatter: it is followed over seconds. A
+    // whistle, whose phase never holds, is followed hop by hop.
+    pitch_
+        = segmenter_ && segmenter_->steady() && pitch_ > 0 ? pitch_ + (hz - pitch_) / (weakPitchSeconds * rate_) : hz;
 }
 
 void Keyer::setUnit(double seconds)

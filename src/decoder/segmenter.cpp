@@ -173,7 +173,7 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         }
         // A steady tone's sums turn from block to block by the pitch's error
         // alone, and hold together nearly as much as the noise lets them.
-        steady_ = levels(steadyNoise_, steadyTone_) && turnWeight_ > 0
+        steady_ = levels(steadyNoise_, steadyTone_) && turnPairs_ >= learnt
             && std::abs(turn_)
                 > coherence * turnWeight_ * steadyTone_ * steadyTone_ / (steadyTone_ * steadyTone_ + steadyNoise_);
         cells_.assign(std::size_t(n + 1) * 4, Cell{none, 0, -1});
@@ -269,11 +269,13 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
             if (tone && k > 1 && energy_[std::size_t(k) - 1] >= 0) {
                 turn_ += sums_[std::size_t(k)] * std::conj(sums_[std::size_t(k) - 1]);
                 turnWeight_ += std::abs(sums_[std::size_t(k)]) * std::abs(sums_[std::size_t(k) - 1]);
+                turnPairs_ += 1;
             }
         }
         if (turnWeight_ > 0 && toneCount_ > levelMemory / 4) {
             turn_ *= 0.98;
             turnWeight_ *= 0.98;
+            turnPairs_ *= 0.98;
         }
         if (noiseCount_ + toneCount_ > levelMemory)
             for (double* s : {&noiseSum_, &noiseCount_, &toneSum_, &toneCount_})

@@ -41,6 +41,8 @@ public:
     // yet: keyed or not; and the steps of silence since the last decided
     // tone, when nothing else is undecided since (0 otherwise).
     bool keyed() const { return ongoingTone_; }
+    // The tone's phase holds from block to block: its pitch is steady.
+    bool steady() const { return steady_; }
     int silentSteps() const { return silentSteps_; }
     // What comes after the last handed on (a tone after a silence, and so
     // on), and how many steps of the input are not handed on yet.
@@ -75,7 +77,7 @@ private:
     std::vector<std::complex<double>> turned_;  // the sums turned back by the pitch's error, summed
     std::vector<int> unheard_;                  // blocks not heard, summed
     std::complex<double> turn_{};               // a block's sum times its predecessor's, in tones: the pitch's error
-    double turnWeight_ = 0;
+    double turnWeight_ = 0, turnPairs_ = 0;
     bool steady_ = false;  // the phase holds: a dot's blocks are heard coherently
     double steadyNoise_ = 0, steadyTone_ = 0;
     std::vector<double> cumulative_;

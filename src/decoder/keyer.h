@@ -3,8 +3,10 @@
 // filtered as narrowly as a dot's length allows, its amplitude compared with
 // two thresholds between the noise's level and the tone's, both learnt as
 // they come. A change must last a fraction of a dot before it counts, so a
-// crackle of noise neither starts nor breaks an element. What it hands on is
-// the length of each tone and each silence, in seconds.
+// crackle of noise neither starts nor breaks an element. A tone too weak
+// for that, once the speed is known, is decided over runs of elements
+// instead (Segmenter). What it hands on is the length of each tone and each
+// silence, in seconds, a tone and a silence in turn.
 
 #include "segmenter.h"
 

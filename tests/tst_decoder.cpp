@@ -127,9 +127,9 @@ private slots:
     {
         // 8 and 10 dB under the noise in 3 kHz, its pitch found by itself:
         // decided element by element against thresholds, its dots were lost
-        // and its letters broken in two (14 % and 45 % wrong here); decided
+        // and its letters broken in two (14 % and 38 % wrong here); decided
         // over runs of elements, far fewer are, and fewer still with each
-        // dot heard whole, its phase held (19 % at -10 dB without).
+        // dot heard whole, its phase held (18 % at -10 dB without).
         for (const auto& [snr, most] : {std::pair{-8.0, 0.07}, std::pair{-10.0, 0.15}}) {
             testsignal::Settings s;
             s.text = testsignal::randomText(150, 5004);

@@ -191,20 +191,23 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
                 }
             return best;
         };
-        const auto lengthScore = [this](int from, int d, const std::vector<double>& table) {
-            return from == 0 && firstFlat_ ? 0.0 : table[std::size_t(d)];
+        // The best reading that ends with a piece of kind `tone`, `d` blocks
+        // long, at `end`, its length as likely as `table` says (none if no
+        // reading comes to its start); `from`, the state before it.
+        const auto piece = [&](int end, int tone, int d, const std::vector<double>& table, int& from) {
+            const double start = before(end - d, tone, from);
+            if (start == none)
+                return none;
+            const double length = end - d == 0 && firstFlat_ ? 0.0 : table[std::size_t(d)];
+            return start + (tone ? toneData(end - d, end) : 0.0) + length;
         };
         for (int t = 1; t <= n; ++t)
             for (int tone = 0; tone < 2; ++tone)
                 for (int d = 1; d <= std::min(t, longest_[tone]); ++d) {
                     int from = -1;
-                    const double start = before(t - d, tone, from);
-                    if (start == none)
-                        continue;
-                    const double data = tone ? toneData(t - d, t) : 0.0;
-                    const double score = start + data + lengthScore(t - d, d, prior_[tone]);
+                    const double score = piece(t, tone, d, prior_[tone], from);
                     Cell& cell = at(t, 2 * tone + (d == longest_[tone] ? 1 : 0));
-                    if (score > cell.score)
+                    if (score != none && score > cell.score)
                         cell = {score, d, from};
                 }
         // The piece going on at the end: any length so far, as likely as its
@@ -214,12 +217,8 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         for (int tone = 0; tone < 2; ++tone)
             for (int d = 1; d <= std::min(n, longest_[tone]); ++d) {
                 int from = -1;
-                const double start = before(n - d, tone, from);
-                if (start == none)
-                    continue;
-                const double data = tone ? toneData(n - d, n) : 0.0;
-                const double score = start + data + lengthScore(n - d, d, tail_[tone]);
-                if (score > best) {
+                const double score = piece(n, tone, d, tail_[tone], from);
+                if (score != none && score > best) {
                     best = score;
                     endTone = tone;
                     endLength = d;

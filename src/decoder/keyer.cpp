@@ -74,7 +74,6 @@ void Keyer::setUnit(double seconds)
     const double length = longFilter + strong * (shortFilter - longFilter);
     const int taps = std::clamp(int(std::lround(length * dotTaps)), 4, int(ring_.size()) - 1);
     unitKnown_ = true;
-    unit_ = seconds;
     if (std::abs(taps - taps_) * 8 > taps_)
         setLength(taps);
     if (segmenter_)

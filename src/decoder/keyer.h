@@ -99,7 +99,6 @@ private:
     // A weak tone's elements are decided over runs of them instead.
     std::unique_ptr<Segmenter> segmenter_;
     std::vector<std::pair<bool, int>> segments_;
-    double unit_ = 0;
 };
 
 }  // namespace decoder

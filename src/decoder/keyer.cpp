@@ -57,8 +57,16 @@ void Keyer::setPitch(double hz)
 {
     // A steady weak tone is heard a dot at a time with its phase held (see
     // Segmenter), which the spectrum's pitch, jumping a few hertz from hop
-    // to hop in the noise, would scatter: it is followed over seconds. A
-    // whistle, whose phase never holds, is followed hop by hop.
+    // to hop in the noise, would scatter: it is followed over seconds; and
+    // once the segmenter's loop holds the phase, by the loop's pitch instead,
+    // the loop told of each move. A whistle, whose phase never holds, is
+    // followed hop by hop.
+    if (segmenter_ && segmenter_->locked() && pitch_ > 0) {
+        const double move = segmenter_->offset() / (weakPitchSeconds * rate_);
+        pitch_ += move;
+        segmenter_->shifted(move);
+        return;
+    }
     pitch_
         = segmenter_ && segmenter_->steady() && pitch_ > 0 ? pitch_ + (hz - pitch_) / (weakPitchSeconds * rate_) : hz;
 }

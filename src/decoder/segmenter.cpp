@@ -11,12 +11,17 @@ namespace {
 constexpr double blocksPerDot = 3;
 constexpr double spread = 0.22;                     // a length's deviation, in its logarithm
 constexpr double longestTone = 5, longestGap = 12;  // dots a piece lasts at most; a longer one goes on in another
-constexpr double lagDots = 3, mostLagSeconds = 0.35;
+constexpr double lagDots = 3, mostLagSeconds = 0.35, unsureSeconds = 0.2;
 constexpr double none = -1e300;
 constexpr double silentEvidence = -30;  // a block with nothing to listen to: surely no tone
 constexpr double levelMemory = 400;     // blocks the decided levels are averaged over, about
 constexpr double coherence = 0.7;       // how steady the tone's phase must be, of a steady tone's in that noise
 constexpr double learnt = 30;           // blocks of each heard before the decided levels count
+// The loop following a steady tone's phase: its gains, a tone block's error
+// moving the phase and the turn per block; how well it must hold (the mean
+// cosine of its errors, lately); and for how long it is trusted without a
+// tone, in dots.
+constexpr double loopPhaseGain = 0.1, loopTurnGain = 0.003, loopHolds = 0.6, loopMemory = 0.995, loopDots = 10;
 
 // ln I0(x), the modified Bessel function's logarithm: a power series up to
 // 3.75, its asymptotic series above (both well within 0.2 %).
@@ -103,6 +108,17 @@ bool Segmenter::levels(double& noise, double& tone) const
 
 double Segmenter::toneData(int from, int to) const
 {
+    // Where the loop holds the tone's phase, a tone is heard as a filter
+    // matched to it, its phase known: each block's part along it. A phase
+    // gone astray would hide every tone, and no tone would then put the
+    // loop right: the likelier of that and the reading without the phase
+    // is taken, which costs a silence nothing.
+    const double along = locked_ ? coherent_[std::size_t(to)] - coherent_[std::size_t(from)] : none;
+    return std::max(along, withoutPhase(from, to));
+}
+
+double Segmenter::withoutPhase(int from, int to) const
+{
     if (!steady_)
         return cumulative_[std::size_t(to)] - cumulative_[std::size_t(from)];
     // The tone's phase holds from block to block (turned back by the pitch's
@@ -121,6 +137,29 @@ double Segmenter::toneData(int from, int to) const
     }
     return total;
 }
+
+void Segmenter::follow(std::complex<double> sum, int block)
+{
+    // A loop of the second order, led by the blocks decided to hold the tone:
+    // each one's phase against the one foreseen moves the phase and its turn
+    // per block, a block the noise has nearly cancelled counting for less.
+    const double error = std::arg(sum * std::polar(1.0, -(loopPhase_ + loopTurn_ * block)));
+    const double weight = std::min(1.0, std::abs(sum) / std::max(steadyTone_, 1e-12));
+    loopPhase_ += loopPhaseGain * weight * error;
+    loopTurn_ += loopTurnGain * weight * error;
+    loopHold_ = 0.98 * loopHold_ + weight * std::cos(error);
+    loopWeight_ = 0.98 * loopWeight_ + weight;
+    loopBlocks_ += 1;
+}
+
+void Segmenter::shifted(double hz)
+{
+    const double turn = 2 * std::numbers::pi * hz * block_ * stepSeconds_;
+    loopTurn_ -= turn;
+    turn_ *= std::polar(1.0, -turn);
+}
+
+double Segmenter::offset() const { return loopTurn_ / (2 * std::numbers::pi * block_ * stepSeconds_); }
 
 double Segmenter::likelihood(double energy) const
 {
@@ -163,19 +202,27 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         cumulative_.assign(std::size_t(n) + 1, 0.0);
         turned_.assign(std::size_t(n) + 1, 0.0);
         unheard_.assign(std::size_t(n) + 1, 0);
-        const std::complex<double> back = turn_ == 0.0 ? 1.0 : std::conj(turn_) / std::abs(turn_);
-        std::complex<double> phase = 1;
-        for (int k = 0; k < n; ++k, phase *= back) {
-            const auto i = std::size_t(k);
-            cumulative_[i + 1] = cumulative_[i] + evidence_[i];
-            turned_[i + 1] = turned_[i] + sums_[i] * phase;
-            unheard_[i + 1] = unheard_[i] + (energy_[i] < 0 ? 1 : 0);
-        }
         // A steady tone's sums turn from block to block by the pitch's error
         // alone, and hold together nearly as much as the noise lets them.
         steady_ = levels(steadyNoise_, steadyTone_) && turnPairs_ >= learnt
             && std::abs(turn_)
                 > coherence * turnWeight_ * steadyTone_ * steadyTone_ / (steadyTone_ * steadyTone_ + steadyNoise_);
+        locked_
+            = steady_ && loopBlocks_ >= learnt && loopHold_ > loopHolds * loopWeight_ && sinceTone_ < loopDots * unit_;
+        coherent_.assign(std::size_t(n) + 1, 0.0);
+        const std::complex<double> back = turn_ == 0.0 ? 1.0 : std::conj(turn_) / std::abs(turn_);
+        const std::complex<double> step = std::polar(1.0, -loopTurn_);
+        std::complex<double> phase = 1, along = std::polar(1.0, -loopPhase_);
+        const double a = steadyTone_, noise = steadyNoise_;
+        for (int k = 0; k < n; ++k, phase *= back, along *= step) {
+            const auto i = std::size_t(k);
+            cumulative_[i + 1] = cumulative_[i] + evidence_[i];
+            turned_[i + 1] = turned_[i] + sums_[i] * phase;
+            unheard_[i + 1] = unheard_[i] + (energy_[i] < 0 ? 1 : 0);
+            // A tone of amplitude `a` at the loop's phase, against noise alone.
+            coherent_[i + 1] = coherent_[i]
+                + (locked_ && energy_[i] >= 0 ? (2 * a * std::real(sums_[i] * along) - a * a) / noise : 0.0);
+        }
         cells_.assign(std::size_t(n + 1) * 4, Cell{none, 0, -1});
         cells_[std::size_t(startState_)].score = 0;
         const auto at
@@ -240,7 +287,10 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         undecidedSteps_ = n * block_ + heldSteps_;
         // A silence counts as going on only when nothing undecided comes
         // before it: a letter is closed by it once what it holds is handed on.
-        silentSteps_ = firstEnd == n && !ongoingTone_ ? undecidedSteps_ : 0;
+        // The last few blocks may yet turn out to hold a dot: a letter is not
+        // closed on them (at most a fifth of a second, for slow Morse's sake).
+        const int unsure = std::min(lag_ * block_, int(unsureSeconds / stepSeconds_));
+        silentSteps_ = firstEnd == n && !ongoingTone_ ? std::max(0, undecidedSteps_ - unsure) : 0;
         if (firstEnd == n || firstEnd > n - lag_)
             return;
         // The first piece is decided: handed on, learnt from, and let go. A
@@ -265,6 +315,8 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
                 continue;
             (tone ? toneSum_ : noiseSum_) += e;
             (tone ? toneCount_ : noiseCount_) += 1;
+            if (tone)
+                follow(sums_[std::size_t(k)], k);
             if (tone && k > 1 && energy_[std::size_t(k) - 1] >= 0) {
                 turn_ += sums_[std::size_t(k)] * std::conj(sums_[std::size_t(k) - 1]);
                 turnWeight_ += std::abs(sums_[std::size_t(k)]) * std::abs(sums_[std::size_t(k) - 1]);
@@ -279,6 +331,11 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         if (noiseCount_ + toneCount_ > levelMemory)
             for (double* s : {&noiseSum_, &noiseCount_, &toneSum_, &toneCount_})
                 *s *= 0.9;
+        loopPhase_ = std::remainder(loopPhase_ + loopTurn_ * firstEnd, 2 * std::numbers::pi);
+        const double forget = std::pow(loopMemory, firstEnd);
+        loopHold_ *= forget;
+        loopWeight_ *= forget;
+        sinceTone_ = tone ? 0 : sinceTone_ + firstEnd;
         evidence_.erase(evidence_.begin(), evidence_.begin() + firstEnd);
         energy_.erase(energy_.begin(), energy_.begin() + firstEnd);
         sums_.erase(sums_.begin(), sums_.begin() + firstEnd);

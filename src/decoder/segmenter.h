@@ -7,7 +7,9 @@
 // dot or three, a silence of one, three or seven), a semi-Markov Viterbi.
 // While the tone's phase holds (a steady pitch, followed slowly), each
 // dot's worth of a tone's blocks is summed before it is weighed, which
-// hears a dot as a filter matched to it would.
+// hears a dot as a filter matched to it would; and where a loop follows its
+// phase across the gaps too (a radio's tone, whose oscillator runs on while
+// the key is up), every tone is heard along that phase, its noise halved.
 // So a dash brings three dots' evidence, and a crackle in a gap must
 // outweigh the cost of two more elements before it is heard as one: a tone
 // that thresholds break into pieces is heard whole. What is decided comes a
@@ -43,6 +45,12 @@ public:
     bool keyed() const { return ongoingTone_; }
     // The tone's phase holds from block to block: its pitch is steady.
     bool steady() const { return steady_; }
+    // The loop holds the tone's phase; and the tone's pitch, as it finds it,
+    // in Hz over the pitch it is mixed down with.
+    bool locked() const { return locked_; }
+    double offset() const;
+    // The tone is mixed down with a pitch `hz` higher from now on.
+    void shifted(double hz);
     int silentSteps() const { return silentSteps_; }
     // What comes after the last handed on (a tone after a silence, and so
     // on), and how many steps of the input are not handed on yet.
@@ -60,6 +68,8 @@ private:
     double likelihood(double energy) const;  // a block's log-likelihood ratio, tone against noise
     bool levels(double& noise, double& tone) const;
     double toneData(int from, int to) const;  // a tone's log-likelihood ratio over blocks [from, to)
+    double withoutPhase(int from, int to) const;
+    void follow(std::complex<double> sum, int block);  // a block decided to hold the tone
 
     int block_;  // steps a block
     double stepSeconds_;
@@ -81,6 +91,12 @@ private:
     bool steady_ = false;  // the phase holds: a dot's blocks are heard coherently
     double steadyNoise_ = 0, steadyTone_ = 0;
     std::vector<double> cumulative_;
+    std::vector<double> coherent_;  // each block's log-likelihood ratio along the loop's phase, summed
+    // The loop: the tone's phase at the first undecided block, its turn per
+    // block, how well it has held lately, and blocks since the last tone.
+    double loopPhase_ = 0, loopTurn_ = 0, loopHold_ = 0, loopWeight_ = 0, loopBlocks_ = 0;
+    int sinceTone_ = 0;
+    bool locked_ = false;
     std::vector<Cell> cells_;  // [block][state], state = 2 * tone + (ended a longest piece)
     int startState_;
     bool heldTone_;  // a piece decided but not handed on: the longest, or begun before the input given

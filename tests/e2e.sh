@@ -37,6 +37,25 @@ if [ -n "${E2E_SOUND:-}" ]; then
     c++ -std=c++20 -O2 -Wall -Wextra -Werror "$(dirname "$0")/lamp.cpp" -lxcb -o "$pulse/lamp"
     pactl info >/dev/null || { cat "$pulse/log" >&2; echo "FAIL: no sound server" >&2; exit 1; }
 fi
+# The server, asked to end, still writes its runtime files while it does: a
+# removal that raced it once failed a run that had passed every check.
+# Waited for (5 s at most), then removed.
+stop_pulse() {
+    [ -n "${pulse:-}" ] || return 0
+    pkill -f "socket=$pulse/socket" || true
+    for _ in $(seq 50); do pgrep -f "socket=$pulse/socket" >/dev/null || break; sleep 0.1; done
+    rm -rf "$pulse"
+}
+# The same for the scratch folder, where the program under Wine, the stall
+# watchers and LibreOffice write, all asked to end just before: what is still
+# written there as it is removed is said, for the next trace, and removed a
+# second later.
+remove_scratch() {
+    rm -rf "$scratch" 2>/dev/null && return
+    echo "note: still written as the scratch folder was removed: $(find "$scratch" | head -5 | tr '\n' ' ')" >&2
+    sleep 1
+    rm -rf "$scratch"
+}
 if [ -n "${E2E_WM:-}" ]; then
     "$E2E_WM" >/dev/null 2>&1 &
     sleep 1
@@ -225,7 +244,7 @@ fi
 "${launch[@]}" "$program" -stylesheet "$style" -qwindowtitle Λάθος -qwindowgeometry 200x100+0+0 2>>"$errors" &
 pid=$!
 busy=()
-trap 'kill $pid "${busy[@]}" ${watcher:-} 2>/dev/null || true; [ -z "${pulse:-}" ] || { pkill -f "socket=$pulse/socket" || true; rm -rf "$pulse"; }; rm -rf "$scratch"' EXIT
+trap 'kill $pid "${busy[@]}" ${watcher:-} 2>/dev/null || true; stop_pulse; remove_scratch' EXIT
 
 helpwin=$(window '^ΒΟΗΘΕΙΑ$')
 [ -n "$helpwin" ] || fail "the help window did not open"
@@ -827,4 +846,4 @@ if closable; then
     close_window "$helpwin"
     ended "after the help window was closed at the start"
 fi
-trap '[ -z "${pulse:-}" ] || { pkill -f "socket=$pulse/socket" || true; rm -rf "$pulse"; }; rm -rf "$scratch"' EXIT
+trap 'stop_pulse; remove_scratch' EXIT

@@ -19,9 +19,7 @@ a second run gives the same bytes.
 import math
 import sys
 
-from fontTools.fontBuilder import FontBuilder
-from fontTools.pens.ttGlyphPen import TTGlyphPen
-from fontTools.ttLib.tables._g_l_y_f import flagOverlapSimple
+import truetype
 
 EM = 1000
 ASCENT, DESCENT = 800, 200
@@ -45,15 +43,11 @@ def clockwise(points):
     return points if area < 0 else points[::-1]
 
 
-def polygon(pen, points):
-    points = clockwise([(round(x), round(y)) for x, y in points])
-    pen.moveTo(points[0])
-    for p in points[1:]:
-        pen.lineTo(p)
-    pen.closePath()
+def polygon(outline, points):
+    outline.append([(x, y, True) for x, y in clockwise([(round(x), round(y)) for x, y in points])])
 
 
-def line(pen, a, b, width=STROKE):
+def line(outline, a, b, width=STROKE):
     """A stroke from a to b, squared half its width past each end, so that
     two strokes meeting at a corner meet square."""
     (ax, ay), (bx, by) = a, b
@@ -61,11 +55,11 @@ def line(pen, a, b, width=STROKE):
     ux, uy = (bx - ax) / length, (by - ay) / length  # along
     nx, ny = -uy * width / 2, ux * width / 2  # across, half the width
     ex, ey = ux * width / 2, uy * width / 2  # past the ends
-    polygon(pen, [(ax - ex + nx, ay - ey + ny), (bx + ex + nx, by + ey + ny),
-                  (bx + ex - nx, by + ey - ny), (ax - ex - nx, ay - ey - ny)])
+    polygon(outline, [(ax - ex + nx, ay - ey + ny), (bx + ex + nx, by + ey + ny),
+                      (bx + ex - nx, by + ey - ny), (ax - ex - nx, ay - ey - ny)])
 
 
-def circle(pen, centre, radius, hole=False):
+def circle(outline, centre, radius, hole=False):
     """A circle as eight quadratic curves: off-curve points on the octagon
     round it, whose midpoints lie on the circle."""
     cx, cy = centre
@@ -75,8 +69,7 @@ def circle(pen, centre, radius, hole=False):
     points = clockwise(points)
     if hole:
         points = points[::-1]
-    pen.qCurveTo(*points, None)
-    pen.closePath()
+    outline.append([(x, y, False) for x, y in points])
 
 
 # --- Pigpen -----------------------------------------------------------------------------------
@@ -91,17 +84,17 @@ LEFT, RIGHT, BOTTOM, TOP = SIDE, SIDE + CELL, 0, CELL
 MIDDLE = ((LEFT + RIGHT) / 2, (BOTTOM + TOP) / 2)
 
 
-def grid_cell(pen, row, column, dotted):
+def grid_cell(outline, row, column, dotted):
     if column < 2:
-        line(pen, (RIGHT, BOTTOM), (RIGHT, TOP))
+        line(outline, (RIGHT, BOTTOM), (RIGHT, TOP))
     if column > 0:
-        line(pen, (LEFT, BOTTOM), (LEFT, TOP))
+        line(outline, (LEFT, BOTTOM), (LEFT, TOP))
     if row < 2:
-        line(pen, (LEFT, BOTTOM), (RIGHT, BOTTOM))
+        line(outline, (LEFT, BOTTOM), (RIGHT, BOTTOM))
     if row > 0:
-        line(pen, (LEFT, TOP), (RIGHT, TOP))
+        line(outline, (LEFT, TOP), (RIGHT, TOP))
     if dotted:
-        circle(pen, MIDDLE, DOT)
+        circle(outline, MIDDLE, DOT)
 
 
 # Where a cross's cell opens: its two arms meet at the point across from it.
@@ -113,24 +106,24 @@ CROSS = {
 }
 
 
-def cross_cell(pen, side, dotted):
+def cross_cell(outline, side, dotted):
     a, point, b = CROSS[side]
-    line(pen, a, point)
-    line(pen, point, b)
+    line(outline, a, point)
+    line(outline, point, b)
     if dotted:
         # In the open side's half of the cell, clear of the arms.
         towards = {'top': (0, 1), 'left': (-1, 0), 'right': (1, 0), 'bottom': (0, -1)}[side]
-        circle(pen, (MIDDLE[0] + towards[0] * CELL * 0.22, MIDDLE[1] + towards[1] * CELL * 0.22), DOT)
+        circle(outline, (MIDDLE[0] + towards[0] * CELL * 0.22, MIDDLE[1] + towards[1] * CELL * 0.22), DOT)
 
 
 def pigpen(letter):
-    """The glyph of the letter at `letter` (0 for Α), and its advance."""
-    pen = TTGlyphPen(None)
+    """The outline of the letter at `letter` (0 for Α)."""
+    outline = []
     if letter < 18:
-        grid_cell(pen, letter % 9 // 3, letter % 3, letter >= 9)
+        grid_cell(outline, letter % 9 // 3, letter % 3, letter >= 9)
     else:
-        cross_cell(pen, ('top', 'left', 'right', 'bottom')[(letter - 18) % 4], letter >= 22)
-    return pen.glyph(), PIGPEN_ADVANCE
+        cross_cell(outline, ('top', 'left', 'right', 'bottom')[(letter - 18) % 4], letter >= 22)
+    return outline
 
 
 # --- The clock ----------------------------------------------------------------------------------
@@ -145,10 +138,10 @@ def clock_code_point(letter):
 
 
 def clock(letter):
-    pen = TTGlyphPen(None)
+    outline = []
     cx, cy = CLOCK_CENTRE
-    circle(pen, CLOCK_CENTRE, CLOCK_RADIUS)
-    circle(pen, CLOCK_CENTRE, CLOCK_RADIUS - STROKE * 0.8, hole=True)
+    circle(outline, CLOCK_CENTRE, CLOCK_RADIUS)
+    circle(outline, CLOCK_CENTRE, CLOCK_RADIUS - STROKE * 0.8, hole=True)
     # The hands alone, as the emoji faces draw them: marks on the rim run
     # into a hand at the keys' size.
     minutes = 30 * (letter % 2)
@@ -156,40 +149,23 @@ def clock(letter):
     for turn, length, width in ((hours / 12, CLOCK_RADIUS * 0.45, STROKE * 1.15),
                                 (minutes / 60, CLOCK_RADIUS * 0.72, STROKE * 0.8)):
         angle = 2 * math.pi * turn  # from twelve, clockwise
-        line(pen, (cx, cy), (cx + length * math.sin(angle), cy + length * math.cos(angle)), width)
-    circle(pen, CLOCK_CENTRE, STROKE * 0.8)
-    return pen.glyph(), CLOCK_ADVANCE
+        line(outline, (cx, cy), (cx + length * math.sin(angle), cy + length * math.cos(angle)), width)
+    circle(outline, CLOCK_CENTRE, STROKE * 0.8)
+    return outline
 
 
 def main(output):
-    names = ['.notdef']
-    glyphs = {'.notdef': TTGlyphPen(None).glyph()}
-    advances = {'.notdef': (PIGPEN_ADVANCE, 0)}
+    glyphs = [('.notdef', [], PIGPEN_ADVANCE, 0)]
     cmap = {}
     for letter in range(24):
-        for name, code_point, (glyph, advance) in (
-                ('pigpen%02d' % letter, 0xE000 + letter, pigpen(letter)),
-                ('clock%02d' % letter, clock_code_point(letter), clock(letter))):
-            glyph.flags[0] |= flagOverlapSimple  # filled by winding, as every renderer does; said for the few that ask
-            names.append(name)
-            glyphs[name] = glyph
-            advances[name] = (advance, SIDE if name.startswith('pigpen') else CLOCK_CENTRE[0] - CLOCK_RADIUS)
-            cmap[code_point] = name
-    builder = FontBuilder(EM, isTTF=True)
-    builder.setupGlyphOrder(names)
-    builder.setupCharacterMap(cmap)
-    builder.setupGlyf(glyphs)
-    builder.setupHorizontalMetrics(advances)
-    builder.setupHorizontalHeader(ascent=ASCENT, descent=-DESCENT)
-    family = 'Simatoplektis Pictures'
-    builder.setupNameTable({'familyName': family, 'styleName': 'Regular',
-                            'copyright': 'Drawn for Simatoplektis; free to use, change and share',
-                            'version': 'Version 1.0'})
-    builder.setupOS2(sTypoAscender=ASCENT, sTypoDescender=-DESCENT, usWinAscent=ASCENT, usWinDescent=DESCENT,
-                     achVendID='SIMA')
-    builder.setupPost()
-    builder.updateHead(created=0, modified=0)
-    builder.save(output)
+        glyphs.append(('pigpen%02d' % letter, pigpen(letter), PIGPEN_ADVANCE, SIDE))
+        cmap[0xE000 + letter] = glyphs[-1][0]
+        glyphs.append(('clock%02d' % letter, clock(letter), CLOCK_ADVANCE, CLOCK_CENTRE[0] - CLOCK_RADIUS))
+        cmap[clock_code_point(letter)] = glyphs[-1][0]
+    names = {0: 'Drawn for Simatoplektis; free to use, change and share', 1: 'Simatoplektis Pictures',
+             2: 'Regular', 5: 'Version 1.0'}
+    with open(output, 'wb') as out:
+        out.write(truetype.face(glyphs, cmap, names, ASCENT, DESCENT, EM, b'SIMA'))
 
 
 if __name__ == '__main__':

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # face: the picture codes' face, as our own writer made it, read back by
-# fonttools. Every table's checksum and the whole face's must hold (Windows
-# refuses a face whose sums are wrong, where FreeType reads on); and what our
+# fonttools. Every table's checksum and the whole face's must hold (FreeType,
+# which draws it here, reads on past a wrong sum; a stricter reader may
+# not); and what our
 # writer works out (bounding boxes, the metrics' extremes, the point and
 # contour counts, the first and last character) must be what fonttools works
 # out again from the same outlines when it saves the face anew.

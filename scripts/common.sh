@@ -78,7 +78,7 @@ qt_unshown=(
     -no-feature-graphicsview
     -no-feature-filedialog -no-feature-colordialog -no-feature-fontdialog
     -no-feature-wizard -no-feature-errormessage -no-feature-progressdialog
-    -no-feature-mainwindow -no-feature-menubar -no-feature-mdiarea -no-feature-tabbar -no-feature-toolbox
+    -no-feature-mdiarea -no-feature-tabbar -no-feature-toolbox
     -no-feature-treeview -no-feature-tableview -no-feature-completer -no-feature-calendarwidget
     -no-feature-fontcombobox -no-feature-dial -no-feature-lcdnumber -no-feature-splitter
     -no-feature-keysequenceedit -no-feature-commandlinkbutton

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <deque>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <optional>
@@ -22,6 +24,7 @@ constexpr double lateSeconds = 0.3;
 constexpr double clickRatio = 64;          // a sample's power over the input's lately, for a click
 constexpr double longestClick = 0.008;     // seconds a click lasts at most
 constexpr double heardAgainSeconds = 1.0;  // how much the keyer hears again at the first lock
+constexpr double historySeconds = 20;      // and once the speed is learnt
 constexpr double clearOnset = 8;           // how far the tone's loudest stands over the middle, to be placed
 
 // Where a tone first sounds in `samples`: the first of its short windows
@@ -70,8 +73,11 @@ void Decoder::startOver()
     keyer_ = std::make_unique<Keyer>(rate_);
     delay_.assign(std::size_t(lateSeconds * rate_), 0.f);
     delayAt_ = 0;
-    heardLately_.assign(std::size_t(heardAgainSeconds * rate_), 0.f);
-    heardCount_ = 0;
+    history_.clear();
+    historyFrom_ = heardCount_ = 0;
+    pitchTrack_.clear();
+    holds_.clear();
+    heardAgain_ = false;
     presentFrom_ = std::numeric_limits<std::int64_t>::max();
     lockedBefore_ = false;
     peak_ = 0;
@@ -107,7 +113,14 @@ void Decoder::feed(std::span<const float> samples)
         if (!pitches_.empty())
             keyer_->setPitch(pitches_.front().second);
         keyer_->push(delay_[delayAt_]);
-        heardLately_[std::size_t(heardCount_++ % std::int64_t(heardLately_.size()))] = delay_[delayAt_];
+        history_.push_back(delay_[delayAt_]);
+        ++heardCount_;
+        if (const auto keep = std::size_t((heardAgain_ ? heardAgainSeconds : historySeconds) * rate_);
+            history_.size() > keep + std::size_t(rate_)) {
+            const std::size_t drop = history_.size() - keep;
+            history_.erase(history_.begin(), history_.begin() + std::ptrdiff_t(drop));
+            historyFrom_ += std::int64_t(drop);
+        }
         levelSum_ += double(x) * x;
         if (++levelCount_ >= long(rate_ / 10)) {
             level_ = 10 * std::log10(std::max(2 * levelSum_ / double(levelCount_), 1e-12));
@@ -120,12 +133,17 @@ void Decoder::feed(std::span<const float> samples)
         const auto late = std::int64_t(delay_.size());
         // A burst the spectrum saw but no click taken out: speech, a bang
         // too long to be a click; the keyer holds its decision over it.
-        if (finder_->impulsive() && end - lastClick_ > finder_->frameLength())
+        if (finder_->impulsive() && end - lastClick_ > finder_->frameLength()) {
             keyer_->hold(end - finder_->frameLength() + late, end + late);
+            if (!heardAgain_)
+                holds_.emplace_back(end - finder_->frameLength() + late, end + late);
+        }
         if (finder_->locked()) {
             if (pitches_.empty() || pitches_.back().second == 0)
                 locked(end);
             pitches_.emplace_back(end - finder_->frameLength() / 2, finder_->pitch());
+            if (!heardAgain_)
+                pitchTrack_.emplace_back(end - finder_->frameLength() / 2 + late, finder_->pitch());
         } else {
             presentFrom_ = std::numeric_limits<std::int64_t>::max();
             pitches_.emplace_back(end - finder_->frameLength() / 2, 0.0);
@@ -137,10 +155,66 @@ void Decoder::feed(std::span<const float> samples)
             timing_->span(s, morse);
         spans.clear();
         timing_->silence(keyer_->silence(), morse);
+        if (timing_->learnt() && !heardAgain_)
+            heardAgain(morse);
         if (timing_->learnt())
             keyer_->setUnit(timing_->unit());
     }
     publish(std::move(morse));
+}
+
+void Decoder::heardAgain(std::string& morse)
+{
+    // A weak tone, found with no clear rise: the speed was guessed from a
+    // few elements heard through a filter that did not know it, and the
+    // tone may have sounded for seconds before it was found. What was heard
+    // is heard again from its start, knowing the pitch and the levels. First the speed, guessed anew from every
+    // element heard so; then the letters, by a keyer that knows it from the
+    // first sample. Nothing was written before this (the speed was not
+    // known), so nothing written is taken back.
+    heardAgain_ = true;
+    morse.clear();
+    std::deque<Span> elements;
+    hearAgain(0, [&](Keyer&, const Span& s) { elements.push_back(s); });
+    const auto tones = std::count_if(elements.begin(), elements.end(), [](const Span& s) { return s.tone; });
+    const double guessed = timing_->unit(), again = tones >= Timing::firstTones ? mostLikelyUnit(elements) : guessed;
+    const double unit = std::abs(std::log(again / guessed)) > std::log(1.3) ? again : guessed;
+    auto timing = std::make_unique<Timing>(alphabet_);
+    keyer_ = hearAgain(unit, [&](Keyer& keyer, const Span& s) {
+        timing->span(s, morse);
+        keyer.setUnit(timing->learnt() ? timing->unit() : unit);
+    });
+    timing_ = std::move(timing);
+    pitchTrack_ = {};
+    holds_ = {};
+}
+
+std::unique_ptr<Keyer> Decoder::hearAgain(double unit, const std::function<void(Keyer&, const Span&)>& each)
+{
+    auto keyer = std::make_unique<Keyer>(rate_, historyFrom_);
+    keyer->knowLevels(*keyer_);
+    if (unit > 0)
+        keyer->setUnit(unit);
+    for (const auto& [from, to] : holds_)
+        keyer->hold(from, to);
+    std::vector<Span> spans;
+    std::size_t track = 0;
+    const auto frame = std::size_t(finder_->frameLength());
+    for (std::size_t k = 0; k < history_.size(); ++k) {
+        const std::int64_t at = historyFrom_ + std::int64_t(k);
+        while (track + 1 < pitchTrack_.size() && pitchTrack_[track + 1].first <= at)
+            ++track;
+        if (track < pitchTrack_.size())
+            keyer->setPitch(pitchTrack_[track].second);
+        keyer->push(history_[k]);
+        if ((k + 1) % frame != 0 && k + 1 != history_.size())
+            continue;
+        keyer->decide(at + 1, presentFrom_, spans);
+        for (const Span& s : spans)
+            each(*keyer, s);
+        spans.clear();
+    }
+    return keyer;
 }
 
 void Decoder::locked(std::int64_t end)
@@ -151,16 +225,16 @@ void Decoder::locked(std::int64_t end)
     // The lock comes up to half a second after the tone began, while the
     // keyer, 0.3 s behind, listened to nothing in particular: what it heard
     // lately and what it has yet to hear, oldest first.
-    const auto heard = std::min(heardCount_, std::int64_t(heardLately_.size()));
-    std::vector<float> around;
-    for (std::int64_t k = heardCount_ - heard; k < heardCount_; ++k)
-        around.push_back(heardLately_[std::size_t(k % std::int64_t(heardLately_.size()))]);
+    const auto heard = std::min(std::int64_t(history_.size()), std::int64_t(heardAgainSeconds * rate_));
+    std::vector<float> around(history_.end() - heard, history_.end());
     for (std::size_t k = 1; k < delay_.size(); ++k)
         around.push_back(delay_[(delayAt_ + k) % delay_.size()]);
     // The keyer counts tones from where this one rose out of the noise
     // (the noise before it, judged by levels that knew no tone yet, was
     // heard as a crackle), and, the first time, hears the last second
     // again knowing the pitch, so that the first element is heard whole.
+    // A tone that rose so clearly is heard well from there: it is not heard
+    // again once the speed is learnt (a weak one is, see heardAgain()).
     const std::int64_t first = end - heard + 1;  // the keyer's count of around[0]
     const std::optional<std::size_t> rose = onset(around, finder_->pitch(), rate_);
     presentFrom_ = rose ? first + std::int64_t(*rose) : 0;
@@ -169,6 +243,7 @@ void Decoder::locked(std::int64_t end)
         keyer_->setPitch(finder_->pitch());
         for (std::int64_t k = 0; k < heard; ++k)
             keyer_->push(around[std::size_t(k)]);
+        heardAgain_ = true;
     }
     lockedBefore_ = true;
 }
@@ -223,6 +298,8 @@ void Decoder::finish()
     std::vector<Span> spans;
     for (std::size_t i = 0; i < delay_.size(); ++i) {
         keyer_->push(delay_[delayAt_]);
+        history_.push_back(delay_[delayAt_]);
+        ++heardCount_;
         delay_[delayAt_] = 0;
         delayAt_ = (delayAt_ + 1) % delay_.size();
     }
@@ -230,6 +307,10 @@ void Decoder::finish()
     for (const Span& s : spans)
         timing_->span(s, morse);
     timing_->finish(morse);
+    if (!heardAgain_ && timing_->learnt()) {  // too short to learn the speed from before it ended
+        heardAgain(morse);
+        timing_->finish(morse);
+    }
     publish(std::move(morse));
 }
 

@@ -20,11 +20,14 @@
 // before its first element is judged; the first tone found, which may take
 // longer, has the last second heard again). Until the speed has been learnt (the
 // first ten elements or so), nothing is written; then the elements already
-// heard are read with it, so the first letters are not lost.
+// heard are read with it, so the first letters are not lost. A weak tone,
+// which may be found seconds after it began, is heard again then from the
+// start (up to the last 20 s), knowing its pitch and its speed.
 
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -43,6 +46,7 @@ struct Readings {
 
 class ToneFinder;
 class Keyer;
+struct Span;
 class Timing;
 
 class Decoder {
@@ -73,6 +77,8 @@ private:
     void silenceClicks(float x);
     float withFloor(float x);
     void locked(std::int64_t end);
+    void heardAgain(std::string& morse);
+    std::unique_ptr<Keyer> hearAgain(double unit, const std::function<void(Keyer&, const Span&)>& each);
 
     const double rate_;
     const std::vector<std::string> alphabet_;
@@ -80,7 +86,14 @@ private:
     std::unique_ptr<Keyer> keyer_;
     std::unique_ptr<Timing> timing_;
     std::vector<float> delay_;
-    std::vector<float> heardLately_;  // what the keyer heard last, a ring
+    // What the keyer heard, from its count historyFrom_ on: the last 20 s
+    // until the speed is learnt and heard again, the last second after; with
+    // the pitch of each frame since the tone was found, and the bursts held.
+    std::vector<float> history_;
+    std::int64_t historyFrom_ = 0;
+    std::vector<std::pair<std::int64_t, double>> pitchTrack_;
+    std::vector<std::pair<std::int64_t, std::int64_t>> holds_;
+    bool heardAgain_ = false;
     std::int64_t heardCount_ = 0;
     std::int64_t presentFrom_ = 0;  // where the tone locked on began, as the keyer counts
     bool lockedBefore_ = false;

@@ -99,6 +99,16 @@ void Keyer::setUnit(double seconds)
     patience_ = std::llround((strong * strongPatience + (1 - strong) * weakPatience) * seconds * rate_);
 }
 
+void Keyer::knowLevels(const Keyer& other)
+{
+    histogram_ = other.histogram_;
+    weight_ = other.weight_;
+    noise_ = other.noise_;
+    tone_ = other.tone_;
+    lastTones_ = other.lastTones_;
+    resize(other.taps_);  // the levels are as heard through its filter
+}
+
 void Keyer::setLength(int taps)
 {
     // Noise's amplitude through a longer filter falls as its square root:

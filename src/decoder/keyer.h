@@ -32,6 +32,9 @@ public:
     // The length of a dot as learnt so far: the filter and the patience for a change follow it.
     void setUnit(double seconds);
 
+    // Starts from the levels `other` learnt, hearing the same input again.
+    void knowLevels(const Keyer& other);
+
     void push(float sample);
 
     // Decides on what has been heard up to input sample `upTo`, the spans

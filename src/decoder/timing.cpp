@@ -13,7 +13,6 @@ constexpr double guessSpread = 0.3;       // wider while guessing
 constexpr double follow = 0.1;            // how fast the dot length follows each element
 constexpr double settle = 0.05;           // how fast the lengths heard, against it, settle
 constexpr std::size_t longGapsKept = 16;  // gaps between letters or words remembered
-constexpr int firstTones = 10;            // tones heard before the speed is guessed
 constexpr std::size_t recentSpans = 40;
 constexpr double shortest = 0.02, longest = 0.3;  // a dot's length: 60 to 4 wpm
 constexpr int longestCode = 7;
@@ -25,6 +24,34 @@ double cost(double seconds, double logMean, double deviation = spread)
 }
 
 }  // namespace
+
+double mostLikelyUnit(const std::deque<Span>& spans)
+{
+    // Every candidate dot length; one element far off all of them costs no
+    // more than a cap.
+    constexpr double cap = 8, far = 3, crackle = 2.5;
+    double best = 0, bestCost = std::numeric_limits<double>::max();
+    for (int i = 0; i <= 100; ++i) {
+        const double u = shortest * std::pow(longest / shortest, i / 100.0), lu = std::log(u);
+        double total = 0;
+        for (const Span& s : spans) {
+            double c = std::min(cost(s.seconds, lu, guessSpread), cost(s.seconds, lu + std::log(3), guessSpread));
+            if (!s.tone) {
+                c = std::min(c, cost(s.seconds, lu + std::log(7), guessSpread));
+                if (s.seconds > 2.5 * u)
+                    c = std::min(c, far);
+            }
+            if (s.seconds < 0.5 * u)
+                c = std::min(c, crackle);  // shorter than any element: the noise's, not the speed's
+            total += std::min(c, cap);
+        }
+        if (total < bestCost) {
+            bestCost = total;
+            best = u;
+        }
+    }
+    return best;
+}
 
 Timing::Timing(std::vector<std::string> alphabet)
 {
@@ -48,35 +75,6 @@ double Timing::wordGap() const
 {
     // Between the two, where an uneven hand's gaps are as likely one as the other.
     return 1.03 * std::exp(unit_ + 0.5 * (letterGap_ + wordGap_));
-}
-
-double Timing::mostLikelyUnit(const std::deque<Span>& spans) const
-{
-    // Every candidate dot length, with each length read as whatever fits it
-    // best; one element far off all of them costs no more than a cap, so a
-    // crackle does not decide the speed.
-    constexpr double cap = 8, far = 3, crackle = 2.5;
-    double best = 0, bestCost = std::numeric_limits<double>::max();
-    for (int i = 0; i <= 100; ++i) {
-        const double u = shortest * std::pow(longest / shortest, i / 100.0), lu = std::log(u);
-        double total = 0;
-        for (const Span& s : spans) {
-            double c = std::min(cost(s.seconds, lu, guessSpread), cost(s.seconds, lu + std::log(3), guessSpread));
-            if (!s.tone) {
-                c = std::min(c, cost(s.seconds, lu + std::log(7), guessSpread));
-                if (s.seconds > 2.5 * u)
-                    c = std::min(c, far);
-            }
-            if (s.seconds < 0.5 * u)
-                c = std::min(c, crackle);  // shorter than any element: the noise's, not the speed's
-            total += std::min(c, cap);
-        }
-        if (total < bestCost) {
-            bestCost = total;
-            best = u;
-        }
-    }
-    return best;
 }
 
 void Timing::learnFirst()

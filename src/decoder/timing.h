@@ -21,6 +21,10 @@
 
 namespace decoder {
 
+// The most likely dot length, in seconds, for all these lengths together,
+// each read as whatever element fits it best; a crackle does not decide it.
+double mostLikelyUnit(const std::deque<Span>& spans);
+
 class Timing {
 public:
     explicit Timing(std::vector<std::string> alphabet);
@@ -35,7 +39,8 @@ public:
     void finish(std::string& out);
 
     bool learnt() const { return learnt_; }
-    double unit() const;  // a dot's length in seconds, once learnt
+    static constexpr int firstTones = 10;  // tones heard before the speed is guessed
+    double unit() const;                   // a dot's length in seconds, once learnt
     double wpm() const { return learnt_ ? 1.2 / unit() : 0.0; }
 
 private:
@@ -46,7 +51,6 @@ private:
     void emit(const std::string& code, std::string& out);
     double closeRun() const;
     double wordGap() const;
-    double mostLikelyUnit(const std::deque<Span>& spans) const;
     void betweenLetters(double seconds);
 
     std::vector<std::vector<std::string>> codes_;  // the alphabet by length

@@ -185,6 +185,17 @@ private slots:
         decoder::Decoder empty(quiet.rate);
         QCOMPARE(QString::fromStdString(hear(empty, testsignal::render(quiet), quiet.rate)), QString());
 
+        // The room's noise alone for half a minute after a message: once
+        // read as a letter every few seconds, the tone's level forgotten.
+        testsignal::Settings after;
+        after.text = testsignal::randomText(20, 5001);
+        after.seed = 7001;
+        after.snrDb = 10;
+        after.tailSeconds = 30;
+        decoder::Decoder quietAfter(after.rate);
+        const std::string heardAfter = decoder::ituText(hear(quietAfter, testsignal::render(after), after.rate));
+        QVERIFY2(wrong(after.text, heardAfter) == 0, heardAfter.c_str());
+
         // A message among clicks, beside a steady whistle 150 Hz off and as loud.
         testsignal::Settings s;
         s.text = testsignal::randomText(80, 9);

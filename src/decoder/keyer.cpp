@@ -35,6 +35,7 @@ constexpr double strongLevel = 10;               // the tone's amplitude over th
 // The tone over the noise through a dot's filter below which elements are
 // decided over runs of them, and above which by thresholds again.
 constexpr double runsBelowDb = 16, thresholdsAboveDb = 19;
+constexpr double toneApart = 2.8;       // the louder group's mean over the quieter's, from which a tone is among them
 constexpr double rayleighMean = 0.886;  // the noise's mean amplitude over its root mean square
 constexpr double weakPitchSeconds = 3;  // how slowly a weak tone's pitch is followed
 
@@ -216,9 +217,15 @@ void Keyer::learnLevels()
             high = m1;
         }
     }
+    // Noise alone splits too, its two groups' means about 2.3 times apart:
+    // then no tone is among what was heard lately (the sender paused or
+    // ended), and the tone's level is kept as it was last heard. Taken from
+    // the noise's louder half instead, it put the thresholds inside the
+    // noise, and a quiet room after a message was read as letters.
     if (best > 0) {
         noise_ = low;
-        tone_ = high;
+        if (tone_ == 0 || high > toneApart * low)
+            tone_ = high;
     }
     // A tone fading to a third of its amplitude makes a third group between
     // the noise and the full tone, which the split may count as noise: the

@@ -227,26 +227,27 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         cells_[std::size_t(startState_)].score = 0;
         const auto at
             = [this](int row, int state) -> Cell& { return cells_[std::size_t(row) * 4 + std::size_t(state)]; };
-        // The best start of a piece of kind `tone` at `row`: after one of the
-        // other kind, or after a longest piece of its own kind.
-        const auto before = [&](int row, int tone, int& state) {
-            double best = none;
-            for (const int s : {2 * (1 - tone), 2 * (1 - tone) + 1, 2 * tone + 1})
-                if (at(row, s).score > best) {
-                    best = at(row, s).score;
-                    state = s;
-                }
-            return best;
-        };
         // The best reading that ends with a piece of kind `tone`, `d` blocks
-        // long, at `end`, its length as likely as `table` says (none if no
-        // reading comes to its start); `from`, the state before it.
+        // long, at `end`: after one of the other kind, or after a longest
+        // piece of its own kind; its length as likely as `table` says (none
+        // if no reading comes to its start); `from`, the state before it.
+        // A silence going on after a longest one is a pause, not a gap: what
+        // more it lasts costs nothing. Costed as gaps, a quiet room after a
+        // message was likelier read as letters than as silence, and was.
         const auto piece = [&](int end, int tone, int d, const std::vector<double>& table, int& from) {
-            const double start = before(end - d, tone, from);
-            if (start == none)
-                return none;
-            const double length = end - d == 0 && firstFlat_ ? 0.0 : table[std::size_t(d)];
-            return start + (tone ? toneData(end - d, end) : 0.0) + length;
+            double best = none;
+            for (const int state : {2 * (1 - tone), 2 * (1 - tone) + 1, 2 * tone + 1}) {
+                const double start = at(end - d, state).score;
+                if (start == none)
+                    continue;
+                const bool pause = tone == 0 && state == 1;
+                const double length = (end - d == 0 && firstFlat_) || pause ? 0.0 : table[std::size_t(d)];
+                if (start + length > best) {
+                    best = start + length;
+                    from = state;
+                }
+            }
+            return best == none ? none : best + (tone ? toneData(end - d, end) : 0.0);
         };
         for (int t = 1; t <= n; ++t)
             for (int tone = 0; tone < 2; ++tone)
@@ -328,9 +329,18 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
             turnWeight_ *= 0.98;
             turnPairs_ *= 0.98;
         }
-        if (noiseCount_ + toneCount_ > levelMemory)
-            for (double* s : {&noiseSum_, &noiseCount_, &toneSum_, &toneCount_})
-                *s *= 0.9;
+        // Each level forgets at its own pace, as more of its kind is heard:
+        // in a pause the tone's stays as it was last heard (forgotten with
+        // the noise's, it fell back on cruder levels, and the noise was
+        // read as letters).
+        if (noiseCount_ > levelMemory / 2) {
+            noiseSum_ *= 0.9;
+            noiseCount_ *= 0.9;
+        }
+        if (toneCount_ > levelMemory / 2) {
+            toneSum_ *= 0.9;
+            toneCount_ *= 0.9;
+        }
         loopPhase_ = std::remainder(loopPhase_ + loopTurn_ * firstEnd, 2 * std::numbers::pi);
         const double forget = std::pow(loopMemory, firstEnd);
         loopHold_ *= forget;

@@ -71,21 +71,6 @@ export HOME  # the presets find the toolchains under $HOME
 cache="$HOME/.cache/simatoplektis"
 qt_cmake_args=()
 
-# The widgets, dialogs and formats the program never shows, left out of both
-# toolchains: the page downloads less, and every build compiles less (a
-# first scripts/test builds both toolchains).
-qt_unshown=(
-    -no-feature-graphicsview
-    -no-feature-filedialog -no-feature-colordialog -no-feature-fontdialog
-    -no-feature-wizard -no-feature-errormessage -no-feature-progressdialog
-    -no-feature-mdiarea -no-feature-tabbar -no-feature-toolbox
-    -no-feature-treeview -no-feature-tableview -no-feature-completer -no-feature-calendarwidget
-    -no-feature-fontcombobox -no-feature-dial -no-feature-lcdnumber -no-feature-splitter
-    -no-feature-keysequenceedit -no-feature-commandlinkbutton
-    -no-feature-textodfwriter -no-feature-textmarkdownreader -no-feature-textmarkdownwriter
-    -no-feature-pdf -no-feature-picture -no-feature-movie
-)
-
 # The key of a toolchain: the host Qt's version and what the caller feeds in.
 qt_key() {
     qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev) || qt_failed "reading the host Qt's version"

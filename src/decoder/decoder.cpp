@@ -25,6 +25,8 @@ constexpr double clickRatio = 64;          // a sample's power over the input's 
 constexpr double longestClick = 0.008;     // seconds a click lasts at most
 constexpr double heardAgainSeconds = 1.0;  // how much the keyer hears again at the first lock
 constexpr double historySeconds = 20;      // and once the speed is learnt
+constexpr double guessBeforeLock = 4;      // seconds before the first lock whose elements guess the speed again
+constexpr double heardBeforeLock = 12;     // and that are heard again
 constexpr double clearOnset = 8;           // how far the tone's loudest stands over the middle, to be placed
 
 // Where a tone first sounds in `samples`: the first of its short windows
@@ -120,6 +122,13 @@ void Decoder::feed(std::span<const float> samples)
             const std::size_t drop = history_.size() - keep;
             history_.erase(history_.begin(), history_.begin() + std::ptrdiff_t(drop));
             historyFrom_ += std::int64_t(drop);
+            // What goes with it, but the pitch it starts with (a steady
+            // carrier may be locked on for an hour and never keyed).
+            const auto stale = std::find_if(pitchTrack_.begin(), pitchTrack_.end(),
+                                            [this](const auto& p) { return p.first > historyFrom_; });
+            if (stale - pitchTrack_.begin() > 1)
+                pitchTrack_.erase(pitchTrack_.begin(), stale - 1);
+            std::erase_if(holds_, [this](const auto& h) { return h.second < historyFrom_; });
         }
         levelSum_ += double(x) * x;
         if (++levelCount_ >= long(rate_ / 10)) {
@@ -175,12 +184,20 @@ void Decoder::heardAgain(std::string& morse)
     heardAgain_ = true;
     morse.clear();
     std::deque<Span> elements;
-    hearAgain(0, [&](Keyer&, const Span& s) { elements.push_back(s); });
+    // From a little before the lock on: a weak tone's first seconds are
+    // there, and what lies further back may be noise alone, whose crackles,
+    // many more than the tone's elements after half a minute of quiet,
+    // would decide the speed.
+    const std::int64_t from = lockedAt_ - std::int64_t(guessBeforeLock * rate_);
+    hearAgain(0, [&](Keyer&, const Span& s, std::int64_t at) {
+        if (at >= from)
+            elements.push_back(s);
+    });
     const auto tones = std::count_if(elements.begin(), elements.end(), [](const Span& s) { return s.tone; });
     const double guessed = timing_->unit(), again = tones >= Timing::firstTones ? mostLikelyUnit(elements) : guessed;
     const double unit = std::abs(std::log(again / guessed)) > std::log(1.3) ? again : guessed;
     auto timing = std::make_unique<Timing>(alphabet_);
-    keyer_ = hearAgain(unit, [&](Keyer& keyer, const Span& s) {
+    keyer_ = hearAgain(unit, [&](Keyer& keyer, const Span& s, std::int64_t) {
         timing->span(s, morse);
         keyer.setUnit(timing->learnt() ? timing->unit() : unit);
     });
@@ -189,9 +206,15 @@ void Decoder::heardAgain(std::string& morse)
     holds_ = {};
 }
 
-std::unique_ptr<Keyer> Decoder::hearAgain(double unit, const std::function<void(Keyer&, const Span&)>& each)
+std::unique_ptr<Keyer> Decoder::hearAgain(double unit,
+                                          const std::function<void(Keyer&, const Span&, std::int64_t)>& each)
 {
-    auto keyer = std::make_unique<Keyer>(rate_, historyFrom_);
+    // What was kept from a while before the first lock on: a weak tone is
+    // found within seconds, and a long quiet before it (noise alone, heard
+    // again as if a tone might be in it) was read as letters.
+    const auto skip = std::size_t(std::clamp<std::int64_t>(
+        lockedAt_ - std::int64_t(heardBeforeLock * rate_) - historyFrom_, 0, std::int64_t(history_.size())));
+    auto keyer = std::make_unique<Keyer>(rate_, historyFrom_ + std::int64_t(skip));
     keyer->knowLevels(*keyer_);
     if (unit > 0)
         keyer->setUnit(unit);
@@ -200,7 +223,7 @@ std::unique_ptr<Keyer> Decoder::hearAgain(double unit, const std::function<void(
     std::vector<Span> spans;
     std::size_t track = 0;
     const auto frame = std::size_t(finder_->frameLength());
-    for (std::size_t k = 0; k < history_.size(); ++k) {
+    for (std::size_t k = skip; k < history_.size(); ++k) {
         const std::int64_t at = historyFrom_ + std::int64_t(k);
         while (track + 1 < pitchTrack_.size() && pitchTrack_[track + 1].first <= at)
             ++track;
@@ -211,7 +234,7 @@ std::unique_ptr<Keyer> Decoder::hearAgain(double unit, const std::function<void(
             continue;
         keyer->decide(at + 1, presentFrom_, spans);
         for (const Span& s : spans)
-            each(*keyer, s);
+            each(*keyer, s, at);
         spans.clear();
     }
     return keyer;
@@ -245,6 +268,8 @@ void Decoder::locked(std::int64_t end)
             keyer_->push(around[std::size_t(k)]);
         heardAgain_ = true;
     }
+    if (!lockedBefore_)
+        lockedAt_ = end;
     lockedBefore_ = true;
 }
 

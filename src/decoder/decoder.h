@@ -78,7 +78,7 @@ private:
     float withFloor(float x);
     void locked(std::int64_t end);
     void heardAgain(std::string& morse);
-    std::unique_ptr<Keyer> hearAgain(double unit, const std::function<void(Keyer&, const Span&)>& each);
+    std::unique_ptr<Keyer> hearAgain(double unit, const std::function<void(Keyer&, const Span&, std::int64_t)>& each);
 
     const double rate_;
     const std::vector<std::string> alphabet_;
@@ -94,6 +94,7 @@ private:
     std::vector<std::pair<std::int64_t, double>> pitchTrack_;
     std::vector<std::pair<std::int64_t, std::int64_t>> holds_;
     bool heardAgain_ = false;
+    std::int64_t lockedAt_ = 0;  // the first lock, as the keyer counts
     std::int64_t heardCount_ = 0;
     std::int64_t presentFrom_ = 0;  // where the tone locked on began, as the keyer counts
     bool lockedBefore_ = false;

@@ -219,12 +219,13 @@ void Keyer::learnLevels()
     }
     // Noise alone splits too, its two groups' means about 2.3 times apart:
     // then no tone is among what was heard lately (the sender paused or
-    // ended), and the tone's level is kept as it was last heard. Taken from
-    // the noise's louder half instead, it put the thresholds inside the
-    // noise, and a quiet room after a message was read as letters.
+    // ended): all of it is noise, and the tone's level is kept as it was
+    // last heard. Taken from the noise's two halves instead, they put the
+    // thresholds inside the noise, and a quiet room was read as letters.
     if (best > 0) {
-        noise_ = low;
-        if (tone_ == 0 || high > toneApart * low)
+        const bool toneAmong = tone_ == 0 || high > toneApart * low;
+        noise_ = toneAmong ? low : sum / total;
+        if (toneAmong)
             tone_ = high;
     }
     // A tone fading to a third of its amplitude makes a third group between

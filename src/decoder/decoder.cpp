@@ -76,7 +76,7 @@ void Decoder::startOver()
     delay_.assign(std::size_t(lateSeconds * rate_), 0.f);
     delayAt_ = 0;
     history_.clear();
-    historyFrom_ = heardCount_ = 0;
+    historyFrom_ = 0;
     pitchTrack_.clear();
     holds_.clear();
     heardAgain_ = false;
@@ -116,7 +116,6 @@ void Decoder::feed(std::span<const float> samples)
             keyer_->setPitch(pitches_.front().second);
         keyer_->push(delay_[delayAt_]);
         history_.push_back(delay_[delayAt_]);
-        ++heardCount_;
         if (const auto keep = std::size_t((heardAgain_ ? heardAgainSeconds : historySeconds) * rate_);
             history_.size() > keep + std::size_t(rate_)) {
             const std::size_t drop = history_.size() - keep;
@@ -177,10 +176,11 @@ void Decoder::heardAgain(std::string& morse)
     // A weak tone, found with no clear rise: the speed was guessed from a
     // few elements heard through a filter that did not know it, and the
     // tone may have sounded for seconds before it was found. What was heard
-    // is heard again from its start, knowing the pitch and the levels. First the speed, guessed anew from every
-    // element heard so; then the letters, by a keyer that knows it from the
-    // first sample. Nothing was written before this (the speed was not
-    // known), so nothing written is taken back.
+    // is heard again from its start, knowing the pitch and the levels: first
+    // to guess the speed anew from the elements near the lock, then by a
+    // keyer that knows it from the first sample, for the letters. Nothing
+    // was written before this (the speed was not known), so nothing written
+    // is taken back.
     heardAgain_ = true;
     morse.clear();
     std::deque<Span> elements;
@@ -324,7 +324,6 @@ void Decoder::finish()
     for (std::size_t i = 0; i < delay_.size(); ++i) {
         keyer_->push(delay_[delayAt_]);
         history_.push_back(delay_[delayAt_]);
-        ++heardCount_;
         delay_[delayAt_] = 0;
         delayAt_ = (delayAt_ + 1) % delay_.size();
     }

@@ -94,8 +94,7 @@ private:
     std::vector<std::pair<std::int64_t, double>> pitchTrack_;
     std::vector<std::pair<std::int64_t, std::int64_t>> holds_;
     bool heardAgain_ = false;
-    std::int64_t lockedAt_ = 0;  // the first lock, as the keyer counts
-    std::int64_t heardCount_ = 0;
+    std::int64_t lockedAt_ = 0;     // the first lock, as the keyer counts
     std::int64_t presentFrom_ = 0;  // where the tone locked on began, as the keyer counts
     bool lockedBefore_ = false;
     double peak_ = 0;           // the loudest lately heard, for the floor of hiss under it

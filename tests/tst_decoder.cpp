@@ -196,6 +196,27 @@ private slots:
         const std::string heardAfter = decoder::ituText(hear(quietAfter, testsignal::render(after), after.rate));
         QVERIFY2(wrong(after.text, heardAfter) == 0, heardAfter.c_str());
 
+        // And around a weak one, 10 dB under the noise, three seconds of
+        // quiet each side: the quiet before it was read as E's ("TEE E
+        // Z0LL..." for "Z0 LL..."), the levels not yet known, and a crackle
+        // after it as a last letter, the quiet so unlikely a gap that a dot
+        // in it made it likelier.
+        for (const std::uint32_t seed : {6U, 15U, 18U}) {
+            testsignal::Settings weak;
+            weak.text = testsignal::randomText(30, 5000 + seed);
+            weak.seed = 7000 + seed;
+            weak.snrDb = -10;
+            weak.leadSeconds = weak.tailSeconds = 3;
+            decoder::Decoder aroundWeak(weak.rate);
+            const QStringList sent = QString::fromStdString(weak.text).split(u' ', Qt::SkipEmptyParts);
+            const QString heardWeak
+                = QString::fromStdString(decoder::ituText(hear(aroundWeak, testsignal::render(weak), weak.rate)));
+            const QStringList words = heardWeak.split(u' ', Qt::SkipEmptyParts);
+            QVERIFY2(!words.isEmpty() && words.first() == sent.first() && words.last() == sent.last(),
+                     qPrintable(heardWeak));
+            QVERIFY2(wrong(weak.text, heardWeak.toStdString()) <= 0.05, qPrintable(heardWeak));
+        }
+
         // A message among clicks, beside a steady whistle 150 Hz off and as loud.
         testsignal::Settings s;
         s.text = testsignal::randomText(80, 9);

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <memory>
@@ -85,6 +86,19 @@ private slots:
         QCOMPARE(w->Text2->text(), u"/\r\n/\n"_s);
         QTest::mouseClick(w->Command2, Qt::LeftButton);
         QCOMPARE(w->Text3->toPlainText(), u"/\n/\n"_s);  // a CR LF is one line break in the message
+    }
+
+    void aPasteOfNothingLeavesTheMessageAsItWas()
+    {
+        // An empty clipboard, as a fresh desktop's is and as Wine's is while
+        // another program takes it over: Ctrl+V in the message ended the
+        // program (Qt 6.4 read the first of no formats).
+        QTest::mouseClick(w->letterKeys[0], Qt::LeftButton);
+        const QString message = w->Text3->toPlainText();
+        QGuiApplication::clipboard()->setMimeData(new QMimeData);
+        w->Text3->setFocus();
+        QTest::keySequence(w->Text3, QKeySequence::Paste);
+        QCOMPARE(w->Text3->toPlainText(), message);
     }
 
     void aBurstOfPresses()

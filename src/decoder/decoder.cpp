@@ -177,12 +177,11 @@ void Decoder::heardAgain(std::string& morse)
     // few elements heard through a filter that did not know it, and the
     // tone may have sounded for seconds before it was found. What was heard
     // is heard again from its start, knowing the pitch and the levels: first
-    // to guess the speed anew from the elements near the lock, then by a
-    // keyer that knows it from the first sample, for the letters. Nothing
+    // to guess the speed anew from the elements near the lock, then twice
+    // by a keyer that knows it from the first sample. Nothing
     // was written before this (the speed was not known), so nothing written
     // is taken back.
     heardAgain_ = true;
-    morse.clear();
     std::deque<Span> elements;
     // From a little before the lock on: a weak tone's first seconds are
     // there, and what lies further back may be noise alone, whose crackles,
@@ -196,12 +195,23 @@ void Decoder::heardAgain(std::string& morse)
     const auto tones = std::count_if(elements.begin(), elements.end(), [](const Span& s) { return s.tone; });
     const double guessed = timing_->unit(), again = tones >= Timing::firstTones ? mostLikelyUnit(elements) : guessed;
     const double unit = std::abs(std::log(again / guessed)) > std::log(1.3) ? again : guessed;
-    auto timing = std::make_unique<Timing>(alphabet_);
-    keyer_ = hearAgain(unit, [&](Keyer& keyer, const Span& s, std::int64_t) {
-        timing->span(s, morse);
-        keyer.setUnit(timing->learnt() ? timing->unit() : unit);
-    });
-    timing_ = std::move(timing);
+    // Then twice with the speed: a weak tone's elements are decided over
+    // runs of them by levels learnt from those decisions, which a keyer
+    // starting afresh has not made yet (it guessed the noise's from the
+    // thresholds', and the quiet before the tone was read as letters): the
+    // first time to learn them, the second for the letters.
+    for (const bool letters : {false, true}) {
+        auto timing = std::make_unique<Timing>(alphabet_);
+        std::string read;
+        keyer_ = hearAgain(unit, [&](Keyer& keyer, const Span& s, std::int64_t) {
+            timing->span(s, read);
+            keyer.setUnit(timing->learnt() ? timing->unit() : unit);
+        });
+        if (letters) {
+            morse = std::move(read);
+            timing_ = std::move(timing);
+        }
+    }
     pitchTrack_ = {};
     holds_ = {};
 }

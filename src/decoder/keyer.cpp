@@ -91,6 +91,8 @@ void Keyer::setUnit(double seconds)
         segmenter_
             = std::make_unique<Segmenter>(dotTaps, 1 / stepRate_, state_, int((decided_ - since_) / decimation_));
         giveLevels();
+        if (known_)
+            segmenter_->knowLevels(*known_);
     } else if (segmenter_ && db > thresholdsAboveDb) {
         state_ = segmenter_->nextTone();
         since_ = decided_ - std::int64_t(segmenter_->undecidedSteps()) * decimation_;
@@ -107,6 +109,8 @@ void Keyer::knowLevels(const Keyer& other)
     noise_ = other.noise_;
     tone_ = other.tone_;
     lastTones_ = other.lastTones_;
+    if (other.segmenter_)
+        known_ = std::make_unique<Segmenter>(*other.segmenter_);
     resize(other.taps_);  // the levels are as heard through its filter
 }
 

@@ -32,7 +32,8 @@ public:
     // The length of a dot as learnt so far: the filter and the patience for a change follow it.
     void setUnit(double seconds);
 
-    // Starts from the levels `other` learnt, hearing the same input again.
+    // Starts from the levels `other` learnt, hearing the same input again
+    // (and, for a weak tone's elements, those its runs were decided by).
     void knowLevels(const Keyer& other);
 
     void push(float sample);
@@ -101,6 +102,7 @@ private:
     std::int64_t patience_ = 0;   // samples a change must last
     // A weak tone's elements are decided over runs of them instead.
     std::unique_ptr<Segmenter> segmenter_;
+    std::unique_ptr<Segmenter> known_;  // the one that heard this input before, whose levels it starts from
     std::vector<std::pair<bool, int>> segments_;
 };
 

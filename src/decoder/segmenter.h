@@ -1,10 +1,11 @@
 #pragma once
 // Hearing a weak tone's elements over a run of them rather than one
 // threshold crossing at a time. The mixed-down input is summed in blocks of
-// a third of a dot; each block gives how much likelier it is to hold the
+// a quarter of a dot; each block gives how much likelier it is to hold the
 // tone than noise alone; and the keying is split into the most likely
 // sequence of tones and silences of the lengths Morse has (a tone of one
-// dot or three, a silence of one, three or seven), a semi-Markov Viterbi.
+// dot or three, a silence of one, three or seven, now and then a pause), a
+// semi-Markov Viterbi.
 // While the tone's phase holds (a steady pitch, followed slowly), each
 // dot's worth of a tone's blocks is summed before it is weighed, which
 // hears a dot as a filter matched to it would; and where a loop follows its
@@ -13,7 +14,8 @@
 // So a dash brings three dots' evidence, and a crackle in a gap must
 // outweigh the cost of two more elements before it is heard as one: a tone
 // that thresholds break into pieces is heard whole. What is decided comes a
-// few dots behind the input; the levels are learnt from what was decided.
+// few dots behind the input, more while another reading is nearly as
+// likely; the levels are learnt from what was decided.
 
 #include <complex>
 #include <deque>
@@ -35,6 +37,9 @@ public:
     // The levels as learnt elsewhere, until enough has been decided here:
     // the noise's power and the tone's amplitude, each a step's.
     void setLevels(double noisePower, double toneAmplitude);
+    // Starts from the levels and the steadiness `other` decided, hearing the
+    // same input before: known from the first block on.
+    void knowLevels(const Segmenter& other);
     // A step of the mixed-down input. Each tone and silence decided since goes
     // to `decided` as (tone, steps).
     void push(std::complex<double> value, Evidence evidence, std::vector<std::pair<bool, int>>& decided);
@@ -62,6 +67,7 @@ private:
         double score;
         int length;     // of the segment ending here
         int fromState;  // the state the segment before it ended in
+        int first;      // the reading's first piece: the row and state it ends in, as row * 4 + state
     };
     void addBlock(std::complex<double> sum, Evidence evidence);
     void decode(std::vector<std::pair<bool, int>>& decided);
@@ -97,7 +103,8 @@ private:
     double loopPhase_ = 0, loopTurn_ = 0, loopHold_ = 0, loopWeight_ = 0, loopBlocks_ = 0;
     int sinceTone_ = 0;
     bool locked_ = false;
-    std::vector<Cell> cells_;  // [block][state], state = 2 * tone + (ended a longest piece)
+    std::vector<Cell> cells_;                   // [block][state], state = 2 * tone + (ended a longest piece)
+    std::vector<std::pair<double, int>> ends_;  // each reading of what is undecided: its score and first piece
     int startState_;
     bool heldTone_;  // a piece decided but not handed on: the longest, or begun before the input given
     int heldSteps_;

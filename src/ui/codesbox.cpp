@@ -45,10 +45,7 @@ public:
     bool edited() const { return toPlainText() != shown_; }
 
 protected:
-    void insertFromMimeData(const QMimeData* source) override
-    {
-        show(source->hasHtml() ? source->html() : QString(), source->text());
-    }
+    void insertData(const QMimeData& data) override { show(data.hasHtml() ? data.html() : QString(), data.text()); }
 
 private:
     QString shown_;

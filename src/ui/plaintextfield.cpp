@@ -26,4 +26,10 @@ QMimeData* PlainTextField::createMimeDataFromSelection() const
     return data;
 }
 
+void PlainTextField::insertFromMimeData(const QMimeData* source)
+{
+    if (source && !source->formats().isEmpty())
+        insertData(*source);
+}
+
 }  // namespace ui

@@ -27,6 +27,13 @@ public:
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
+    // Qt 6.4 reads the first of a paste's formats without asking whether
+    // there is one: a paste from an empty clipboard (a fresh desktop's, or
+    // Wine's while another program takes it over) ended the program. One
+    // that holds nothing is no paste; one that holds something goes to
+    // insertData().
+    void insertFromMimeData(const QMimeData* source) final;
+    virtual void insertData(const QMimeData& data) { QPlainTextEdit::insertFromMimeData(&data); }
 };
 
 }  // namespace ui

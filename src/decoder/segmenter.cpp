@@ -25,8 +25,9 @@ constexpr double lagDots = 3, mostLagSeconds = 0.35, unsureSeconds = 0.2;
 // A piece is decided only once no other reading of where it ends comes
 // within this of the likeliest (in nats, odds of about 55 to 1): a weak dot
 // in the noise, or a gap that the next seconds show to be a pause, is
-// waited on, up to so many dots and seconds (a letter must still be out
-// within a second of its end, the decoder listening 0.3 s behind).
+// waited on, up to so many dots and seconds after it ends (a letter must
+// still be out within a second of its end, the decoder listening 0.3 s
+// behind).
 constexpr double sureMargin = 4, mostWaitDots = 20, mostWaitSeconds = 0.65;
 constexpr double none = -1e300;
 constexpr double silentEvidence = -30;  // a block with nothing to listen to: surely no tone
@@ -315,10 +316,9 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
             }
         if (best == none)
             return;
-        const bool waited = n >= std::min(mostWaitDots * unit_, mostWaitSeconds / (stepSeconds_ * block_));
-        const bool sure = waited || std::none_of(ends_.begin(), ends_.end(), [&](const auto& e) {
-                              return e.second != bestFirst && e.first > best - sureMargin;
-                          });
+        const bool sure = std::none_of(ends_.begin(), ends_.end(), [&](const auto& e) {
+            return e.second != bestFirst && e.first > best - sureMargin;
+        });
         // Back to the first piece.
         int row = n - endLength, state = endFrom, firstEnd = n, firstState = 2 * endTone;
         while (row > 0) {
@@ -336,7 +336,11 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         // closed on them (at most a fifth of a second, for slow Morse's sake).
         const int unsure = std::min(lag_ * block_, int(unsureSeconds / stepSeconds_));
         silentSteps_ = firstEnd == n && !ongoingTone_ ? std::max(0, undecidedSteps_ - unsure) : 0;
-        if (firstEnd == n || firstEnd > n - lag_ || !sure)
+        // Waited on from where the piece ends, not from where the undecided
+        // begins: after a long pause, a crackle was otherwise decided as a
+        // dot at once, the pause before it having used up the wait.
+        const bool waited = n - firstEnd >= std::min(mostWaitDots * unit_, mostWaitSeconds / (stepSeconds_ * block_));
+        if (firstEnd == n || firstEnd > n - lag_ || (!sure && !waited))
             return;
         // The first piece is decided: handed on, learnt from, and let go. A
         // longest piece is held until the next, and joined to it if alike:

@@ -177,10 +177,10 @@ void Decoder::heardAgain(std::string& morse)
     // few elements heard through a filter that did not know it, and the
     // tone may have sounded for seconds before it was found. What was heard
     // is heard again from its start, knowing the pitch and the levels: first
-    // to guess the speed anew from the elements near the lock, then twice
-    // by a keyer that knows it from the first sample. Nothing
-    // was written before this (the speed was not known), so nothing written
-    // is taken back.
+    // to guess the speed anew from the elements near the lock, then twice by
+    // a keyer that knows it from the first sample. Nothing was written
+    // before this (the speed was not known), so nothing written is taken
+    // back.
     heardAgain_ = true;
     std::deque<Span> elements;
     // From a little before the lock on: a weak tone's first seconds are

@@ -93,6 +93,7 @@ void Keyer::setUnit(double seconds)
         giveLevels();
         if (known_)
             segmenter_->knowLevels(*known_);
+        known_.reset();  // a tone heard weak again later, after a strong while, is learnt anew
     } else if (segmenter_ && db > thresholdsAboveDb) {
         state_ = segmenter_->nextTone();
         since_ = decided_ - std::int64_t(segmenter_->undecidedSteps()) * decimation_;

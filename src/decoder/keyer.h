@@ -102,7 +102,7 @@ private:
     std::int64_t patience_ = 0;   // samples a change must last
     // A weak tone's elements are decided over runs of them instead.
     std::unique_ptr<Segmenter> segmenter_;
-    std::unique_ptr<Segmenter> known_;  // the one that heard this input before, whose levels it starts from
+    std::unique_ptr<Segmenter> known_;  // the one that heard this input before, whose levels the next starts from
     std::vector<std::pair<bool, int>> segments_;
 };
 

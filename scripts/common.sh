@@ -142,6 +142,6 @@ qt_toolchain() {
     trap - EXIT
     qt_step "toolchain ready: $prefix ($(du -sh "$prefix" | cut -f 1))"
 }
-qt_step() { echo "== ${script_name}: $*"; }
+qt_step() { echo "== ${script_name} $(date +%T): $*"; }
 qt_failed() { echo "scripts/${script_name}: $1 failed${2:+: $2}" >&2; exit 1; }
 script_name=$(basename "$0")

@@ -2,6 +2,7 @@
 
 #include "itu.h"
 #include "keyer.h"
+#include "letters.h"
 #include "timing.h"
 #include "tonefinder.h"
 
@@ -62,7 +63,8 @@ std::optional<std::size_t> onset(const std::vector<float>& samples, double pitch
 
 Decoder::Decoder(double rate, std::vector<std::string> alphabet)
     : rate_(std::clamp(rate, 8000.0, 48000.0)),
-      alphabet_(alphabet.empty() ? std::vector<std::string>(ituCodes()) : std::move(alphabet))
+      alphabet_(alphabet.empty() ? std::vector<std::string>(ituCodes()) : std::move(alphabet)),
+      letters_(std::make_unique<Letters>(alphabet_))
 {
     startOver();
 }
@@ -72,7 +74,7 @@ Decoder::~Decoder() = default;
 void Decoder::startOver()
 {
     finder_ = std::make_unique<ToneFinder>(rate_);
-    keyer_ = std::make_unique<Keyer>(rate_);
+    keyer_ = std::make_unique<Keyer>(*letters_, rate_);
     delay_.assign(std::size_t(lateSeconds * rate_), 0.f);
     delayAt_ = 0;
     history_.clear();
@@ -224,7 +226,7 @@ std::unique_ptr<Keyer> Decoder::hearAgain(double unit,
     // again as if a tone might be in it) was read as letters.
     const auto skip = std::size_t(std::clamp<std::int64_t>(
         lockedAt_ - std::int64_t(heardBeforeLock * rate_) - historyFrom_, 0, std::int64_t(history_.size())));
-    auto keyer = std::make_unique<Keyer>(rate_, historyFrom_ + std::int64_t(skip));
+    auto keyer = std::make_unique<Keyer>(*letters_, rate_, historyFrom_ + std::int64_t(skip));
     keyer->knowLevels(*keyer_);
     if (unit > 0)
         keyer->setUnit(unit);
@@ -272,7 +274,7 @@ void Decoder::locked(std::int64_t end)
     const std::optional<std::size_t> rose = onset(around, finder_->pitch(), rate_);
     presentFrom_ = rose ? first + std::int64_t(*rose) : 0;
     if (rose && !lockedBefore_) {
-        keyer_ = std::make_unique<Keyer>(rate_, first - 1);
+        keyer_ = std::make_unique<Keyer>(*letters_, rate_, first - 1);
         keyer_->setPitch(finder_->pitch());
         for (std::int64_t k = 0; k < heard; ++k)
             keyer_->push(around[std::size_t(k)]);

@@ -46,6 +46,7 @@ struct Readings {
 
 class ToneFinder;
 class Keyer;
+class Letters;
 struct Span;
 class Timing;
 
@@ -82,6 +83,7 @@ private:
 
     const double rate_;
     const std::vector<std::string> alphabet_;
+    const std::unique_ptr<const Letters> letters_;  // the same codes, as a tree
     std::unique_ptr<ToneFinder> finder_;
     std::unique_ptr<Keyer> keyer_;
     std::unique_ptr<Timing> timing_;

@@ -41,8 +41,11 @@ constexpr double weakPitchSeconds = 3;  // how slowly a weak tone's pitch is fol
 
 }  // namespace
 
-Keyer::Keyer(double rate, std::int64_t heard)
-    : rate_(rate), decimation_(std::max(1, int(std::lround(rate / envelopeRate)))), stepRate_(rate / decimation_)
+Keyer::Keyer(const Letters& letters, double rate, std::int64_t heard)
+    : letters_(&letters),
+      rate_(rate),
+      decimation_(std::max(1, int(std::lround(rate / envelopeRate)))),
+      stepRate_(rate / decimation_)
 {
     taken_ = since_ = decided_ = heard;
     ring_.assign(512, {});
@@ -88,8 +91,8 @@ void Keyer::setUnit(double seconds)
     if (segmenter_)
         segmenter_->setUnit(dotTaps);
     if (!segmenter_ && db > 0 && db < runsBelowDb) {
-        segmenter_
-            = std::make_unique<Segmenter>(dotTaps, 1 / stepRate_, state_, int((decided_ - since_) / decimation_));
+        segmenter_ = std::make_unique<Segmenter>(*letters_, dotTaps, 1 / stepRate_, state_,
+                                                 int((decided_ - since_) / decimation_));
         giveLevels();
         if (known_)
             segmenter_->knowLevels(*known_);

@@ -25,8 +25,9 @@ struct Span {
 
 class Keyer {
 public:
-    // `heard`: how many input samples went before the first it is given.
-    explicit Keyer(double rate, std::int64_t heard = 0);
+    // `heard`: how many input samples went before the first it is given;
+    // `letters`, the codes a weak tone's elements are heard as, outlives it.
+    Keyer(const Letters& letters, double rate, std::int64_t heard = 0);
 
     void setPitch(double hz);
     // The length of a dot as learnt so far: the filter and the patience for a change follow it.
@@ -60,6 +61,7 @@ private:
     void learnLevels();
     void giveLevels();
 
+    const Letters* letters_;
     double rate_;
     int decimation_;
     double stepRate_;  // envelope samples a second

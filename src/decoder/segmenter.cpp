@@ -15,8 +15,8 @@ namespace {
 constexpr double blocksPerDot = 4;
 constexpr double spread = 0.22;  // a length's deviation, in its logarithm
 // Now and then a sender stops: between sentences, at the end, before an
-// answer. Such pauses are taken for a twentieth of all silences, about
-// twenty dots long and spread widely: without them the quiet after a
+// answer. Such pauses are taken for a tenth of the gaps between letters,
+// about twenty dots long and spread widely: without them the quiet after a
 // message was so unlikely a silence that a crackle in it, read as a dot,
 // made it likelier.
 constexpr double pauseWeight = 0.05, pauseDots = 20, pauseSpread = 0.6;
@@ -29,7 +29,11 @@ constexpr double lagDots = 3, mostLagSeconds = 0.35, unsureSeconds = 0.2;
 // still be out within a second of its end, the decoder listening 0.3 s
 // behind).
 constexpr double sureMargin = 4, mostWaitDots = 20, mostWaitSeconds = 0.65;
-constexpr double none = -1e300;
+constexpr double none = Letters::none;
+// A letter of no code (odds of about 3,000 to 1): noise read as elements,
+// or a letter begun before the input given. And an element or a gap inside
+// a letter so long or short that it is never weighed.
+constexpr double junkCost = -8, tooRare = -20;
 constexpr double silentEvidence = -30;  // a block with nothing to listen to: surely no tone
 constexpr double levelMemory = 400;     // blocks the decided levels are averaged over, about
 constexpr double coherence = 0.7;       // how steady the tone's phase must be, of a steady tone's in that noise
@@ -58,16 +62,43 @@ double logI0(double x)
 
 }  // namespace
 
-Segmenter::Segmenter(double unitSteps, double stepSeconds, bool keyed, int carried)
+Segmenter::Segmenter(const Letters& letters, double unitSteps, double stepSeconds, bool keyed, int carried)
     : block_(std::max(1, int(std::lround(unitSteps / blocksPerDot)))),
       stepSeconds_(stepSeconds),
-      startState_(keyed ? 0 : 2),  // as if the other had just ended
+      nodes_(letters.size()),
+      letters_(&letters),
+      startState_(keyed ? between() : toneLongest()),  // as if the other had just ended
       heldTone_(keyed),
       heldSteps_(carried),
       lastTone_(!keyed),
       ongoingTone_(keyed)
 {
     setUnit(unitSteps);
+}
+
+Segmenter::Lengths Segmenter::lengths(const std::vector<std::array<double, 3>>& parts, int longest) const
+{
+    // Each length's probability, a mixture of log-normals (mean in dots,
+    // weight, spread); the longest piece carries all beyond it.
+    std::vector<double> p(std::size_t(longest) * 4 + 1, 0.0);
+    double total = 0;
+    for (std::size_t d = 1; d < p.size(); ++d) {
+        for (const auto& [mean, weight, deviation] : parts) {
+            const double z = (std::log(double(d)) - std::log(mean * unit_)) / deviation;
+            p[d] += weight * std::exp(-0.5 * z * z) / (double(d) * deviation);
+        }
+        total += p[d];
+    }
+    Lengths l{std::vector<double>(std::size_t(longest) + 1, none), std::vector<double>(std::size_t(longest) + 1, none)};
+    double beyond = 0;
+    for (std::size_t d = p.size() - 1; d >= 1; --d) {
+        beyond += p[d] / total;
+        if (d <= std::size_t(longest)) {
+            l.tail[d] = std::log(std::max(beyond, 1e-300));
+            l.prior[d] = std::log(std::max(d == std::size_t(longest) ? beyond : p[d] / total, 1e-300));
+        }
+    }
+    return l;
 }
 
 void Segmenter::setUnit(double unitSteps)
@@ -77,34 +108,13 @@ void Segmenter::setUnit(double unitSteps)
         return;
     unit_ = unit;
     lag_ = std::max(2, std::min(int(std::lround(lagDots * unit_)), int(mostLagSeconds / (stepSeconds_ * block_))));
-    const double means[2][4] = {{1, 3, 7, pauseDots}, {1, 3, 0, 0}};
-    const double weights[2][4] = {{0.55, 0.3, 0.15, pauseWeight}, {0.5, 0.5, 0, 0}};
-    const double spreads[4] = {spread, spread, spread, pauseSpread};
-    for (int tone = 0; tone < 2; ++tone) {
-        longest_[tone] = std::max(2, int(std::lround((tone ? longestTone : longestGap) * unit_)));
-        // Each length's probability, a mixture of log-normals about the
-        // lengths Morse has; the longest piece carries all beyond it.
-        std::vector<double> p(std::size_t(longest_[tone]) * 4 + 1, 0.0);
-        double total = 0;
-        for (std::size_t d = 1; d < p.size(); ++d) {
-            for (int m = 0; m < 4; ++m)
-                if (weights[tone][m] > 0) {
-                    const double z = (std::log(double(d)) - std::log(means[tone][m] * unit_)) / spreads[m];
-                    p[d] += weights[tone][m] * std::exp(-0.5 * z * z) / (double(d) * spreads[m]);
-                }
-            total += p[d];
-        }
-        prior_[tone].assign(std::size_t(longest_[tone]) + 1, none);
-        tail_[tone].assign(std::size_t(longest_[tone]) + 1, none);
-        double beyond = 0;
-        for (std::size_t d = p.size() - 1; d >= 1; --d) {
-            beyond += p[d] / total;
-            if (d <= std::size_t(longest_[tone])) {
-                tail_[tone][d] = std::log(std::max(beyond, 1e-300));
-                prior_[tone][d] = std::log(std::max(d == std::size_t(longest_[tone]) ? beyond : p[d] / total, 1e-300));
-            }
-        }
-    }
+    longest_[0] = std::max(2, int(std::lround(longestGap * unit_)));
+    longest_[1] = std::max(2, int(std::lround(longestTone * unit_)));
+    dot_ = lengths({{1, 1, spread}}, longest_[1]);
+    dash_ = lengths({{3, 1, spread}}, longest_[1]);
+    anyTone_ = lengths({{1, 0.5, spread}, {3, 0.5, spread}}, longest_[1]);
+    inside_ = lengths({{1, 1, spread}}, longest_[0]);
+    apart_ = lengths({{3, 0.3, spread}, {7, 0.15, spread}, {pauseDots, pauseWeight, pauseSpread}}, longest_[0]);
 }
 
 void Segmenter::setLevels(double noisePower, double toneAmplitude)
@@ -229,6 +239,94 @@ void Segmenter::addBlock(std::complex<double> sum, Evidence evidence)
                                                             : likelihood(energy));
 }
 
+void Segmenter::sumUp(int row)
+{
+    const Cell* c = &cells_[std::size_t(row) * std::size_t(states())];
+    const auto r = std::size_t(row);
+    const auto consider = [c](Best& best, int state, double extra) {
+        if (c[state].score != none && c[state].score + extra > best.score)
+            best = {c[state].score + extra, state};
+    };
+    for (const int state : {between(), pause()}) {
+        consider(rootAt_[r], state, 0);
+        consider(silenceAt_[r], state, 0);
+    }
+    consider(silenceAt_[r], junkGap(), 0);
+    for (int v = 1; v < nodes_; ++v) {
+        consider(silenceAt_[r], nodes_ + v, 0);
+        const double end = letters_->end(v);
+        consider(letterEndAt_[r], v, end == Letters::none ? junkCost : end);
+    }
+    for (const int state : {junkTone(), toneLongest()}) {
+        consider(letterEndAt_[r], state, 0);
+        consider(junkAt_[r], state, 0);
+    }
+}
+
+template <class Offer> void Segmenter::pieces(int t, bool ongoing, Offer&& offer) const
+{
+    const auto score = [this](int row, int state) {
+        return cells_[std::size_t(row) * std::size_t(states()) + std::size_t(state)].score;
+    };
+    // The first piece began before the input given: no length is likelier.
+    const auto length = [&](const Lengths& l, int d, int start) {
+        return start == 0 && firstFlat_ ? 0.0 : (ongoing ? l.tail : l.prior)[std::size_t(d)];
+    };
+    for (int d = 1; d <= std::min(t, longest_[1]); ++d) {
+        const int r = t - d;
+        const auto row = std::size_t(r);
+        const double data = toneData(r, t);
+        if (d == longest_[1]) {  // longer than any element: no letter's
+            Best from = silenceAt_[row];
+            if (score(r, toneLongest()) > from.score)
+                from = {score(r, toneLongest()), toneLongest()};
+            if (from.score != none)
+                offer(toneLongest(), from.score + length(anyTone_, d, r) + data, d, from.state);
+            continue;
+        }
+        const bool heard[2]
+            = {ongoing || dot_.prior[std::size_t(d)] >= tooRare, ongoing || dash_.prior[std::size_t(d)] >= tooRare};
+        for (int w = 1; w < nodes_; ++w) {
+            const int p = letters_->parent(w);
+            const bool dash = letters_->dash(w);
+            if (!heard[dash ? 1 : 0])
+                continue;
+            const Best from = p == Letters::root ? rootAt_[row] : Best{score(r, nodes_ + p), nodes_ + p};
+            if (from.score != none)
+                offer(w, from.score + length(dash ? dash_ : dot_, d, r) + letters_->step(p, dash) + data, d,
+                      from.state);
+        }
+        // A tone no code has there: noise, or a letter begun before the input.
+        Best from = silenceAt_[row];
+        from.score = from.score == none ? none : from.score + junkCost;
+        for (const int state : {junkGap(), toneLongest()})
+            if (score(r, state) > from.score)
+                from = {score(r, state), state};
+        if (from.score != none)
+            offer(junkTone(), from.score + length(anyTone_, d, r) + data, d, from.state);
+    }
+    for (int d = 1; d <= std::min(t, longest_[0]); ++d) {
+        const int r = t - d;
+        const auto row = std::size_t(r);
+        // A silence going on after a longest one is a pause, not a gap: what
+        // more it lasts costs nothing. Costed as gaps, a quiet room after a
+        // message was likelier read as letters than as silence, and was.
+        const int to = d == longest_[0] ? pause() : between();
+        const Best& ended = letterEndAt_[row];
+        if (ended.score != none)
+            offer(to, ended.score + length(apart_, d, r), d, ended.state);
+        if (score(r, pause()) != none)
+            offer(to, score(r, pause()), d, pause());
+        if (d == longest_[0] || inside_.prior[std::size_t(d)] < tooRare)
+            continue;
+        for (int v = 1; v < nodes_; ++v)
+            if (score(r, v) != none)
+                offer(nodes_ + v, score(r, v) + length(inside_, d, r), d, v);
+        if (junkAt_[row].score != none)
+            offer(junkGap(), junkAt_[row].score + length(inside_, d, r), d, junkAt_[row].state);
+    }
+}
+
 void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
 {
     for (;;) {
@@ -257,78 +355,66 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
             coherent_[i + 1] = coherent_[i]
                 + (locked_ && energy_[i] >= 0 ? (2 * a * std::real(sums_[i] * along) - a * a) / noise : 0.0);
         }
-        cells_.assign(std::size_t(n + 1) * 4, Cell{none, 0, -1, -1});
-        cells_[std::size_t(startState_)].score = 0;
-        const auto at
-            = [this](int row, int state) -> Cell& { return cells_[std::size_t(row) * 4 + std::size_t(state)]; };
-        // The best reading that ends with a piece of kind `tone`, `d` blocks
-        // long, at `end`: after one of the other kind, or after a longest
-        // piece of its own kind; its length as likely as `table` says (none
-        // if no reading comes to its start); `from`, the state before it.
-        // A silence going on after a longest one is a pause, not a gap: what
-        // more it lasts costs nothing. Costed as gaps, a quiet room after a
-        // message was likelier read as letters than as silence, and was.
-        const auto piece = [&](int end, int tone, int d, const std::vector<double>& table, int& from) {
-            double best = none;
-            for (const int state : {2 * (1 - tone), 2 * (1 - tone) + 1, 2 * tone + 1}) {
-                const double start = at(end - d, state).score;
-                if (start == none)
-                    continue;
-                const bool pause = tone == 0 && state == 1;
-                const double length = (end - d == 0 && firstFlat_) || pause ? 0.0 : table[std::size_t(d)];
-                if (start + length > best) {
-                    best = start + length;
-                    from = state;
-                }
-            }
-            return best == none ? none : best + (tone ? toneData(end - d, end) : 0.0);
-        };
-        for (int t = 1; t <= n; ++t)
-            for (int tone = 0; tone < 2; ++tone)
-                for (int d = 1; d <= std::min(t, longest_[tone]); ++d) {
-                    int from = -1;
-                    const double score = piece(t, tone, d, prior_[tone], from);
-                    const int state = 2 * tone + (d == longest_[tone] ? 1 : 0);
-                    Cell& cell = at(t, state);
-                    if (score != none && score > cell.score)
-                        cell = {score, d, from, d == t ? t * 4 + state : at(t - d, from).first};
-                }
+        // The rows read before stand while nothing they were read with has
+        // changed: most blocks add a row and decide nothing.
+        const Basis basis{unit_, steadyNoise_, steadyTone_, loopPhase_, loopTurn_,
+                          turn_, startState_,  steady_,     locked_,    firstFlat_};
+        if (!(basis == basis_))
+            rows_ = 0;
+        basis_ = basis;
+        const int S = states();
+        cells_.resize(std::size_t(n + 1) * std::size_t(S));
+        std::fill(cells_.begin() + std::ptrdiff_t(rows_ == 0 ? 0 : rows_ + 1) * S, cells_.end(), Cell{none, 0, -1, -1});
+        for (auto* row : {&rootAt_, &silenceAt_, &letterEndAt_, &junkAt_}) {
+            row->resize(std::size_t(n) + 1);
+            std::fill(row->begin() + (rows_ == 0 ? 0 : rows_ + 1), row->end(), Best{none, -1});
+        }
+        if (rows_ == 0) {
+            cells_[std::size_t(startState_)].score = 0;
+            sumUp(0);
+        }
+        for (int t = rows_ + 1; t <= n; ++t) {
+            pieces(t, false, [&](int state, double score, int d, int from) {
+                Cell& cell = cells_[std::size_t(t) * std::size_t(S) + std::size_t(state)];
+                if (score > cell.score)
+                    cell = {score, d, from,
+                            d == t ? t * S + state
+                                   : cells_[std::size_t(t - d) * std::size_t(S) + std::size_t(from)].first};
+            });
+            sumUp(t);
+        }
+        rows_ = n;
         // The piece going on at the end: any length so far, as likely as its
         // being at least that long.
         double best = none;
-        int endTone = 0, endLength = 0, endFrom = -1, bestFirst = -1;
+        int endState = 0, endLength = 0, endFrom = -1, bestFirst = -1;
         ends_.clear();
-        for (int tone = 0; tone < 2; ++tone)
-            for (int d = 1; d <= std::min(n, longest_[tone]); ++d) {
-                int from = -1;
-                const double score = piece(n, tone, d, tail_[tone], from);
-                if (score == none)
-                    continue;
-                const int first = d == n ? -1 : at(n - d, from).first;
-                ends_.emplace_back(score, first);
-                if (score > best) {
-                    best = score;
-                    endTone = tone;
-                    endLength = d;
-                    endFrom = from;
-                    bestFirst = first;
-                }
+        pieces(n, true, [&](int state, double score, int d, int from) {
+            const int first = d == n ? -1 : cells_[std::size_t(n - d) * std::size_t(S) + std::size_t(from)].first;
+            ends_.emplace_back(score, first);
+            if (score > best) {
+                best = score;
+                endState = state;
+                endLength = d;
+                endFrom = from;
+                bestFirst = first;
             }
+        });
         if (best == none)
             return;
         const bool sure = std::none_of(ends_.begin(), ends_.end(), [&](const auto& e) {
             return e.second != bestFirst && e.first > best - sureMargin;
         });
         // Back to the first piece.
-        int row = n - endLength, state = endFrom, firstEnd = n, firstState = 2 * endTone;
+        int row = n - endLength, state = endFrom, firstEnd = n, firstState = endState;
         while (row > 0) {
-            const Cell& c = at(row, state);
+            const Cell& c = cells_[std::size_t(row) * std::size_t(S) + std::size_t(state)];
             firstEnd = row;
             firstState = state;
             row -= c.length;
             state = c.fromState;
         }
-        ongoingTone_ = endTone == 1;
+        ongoingTone_ = isTone(endState);
         undecidedSteps_ = n * block_ + heldSteps_;
         // A silence counts as going on only when nothing undecided comes
         // before it: a letter is closed by it once what it holds is handed on.
@@ -345,7 +431,7 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         // The first piece is decided: handed on, learnt from, and let go. A
         // longest piece is held until the next, and joined to it if alike:
         // what is handed on is always a tone, then a silence, and so on.
-        const bool tone = firstState >= 2;
+        const bool tone = isTone(firstState);
         if (heldSteps_ > 0 && heldTone_ != tone) {
             decided.emplace_back(heldTone_, heldSteps_);
             lastTone_ = heldTone_;
@@ -353,7 +439,7 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         }
         heldTone_ = tone;
         heldSteps_ += firstEnd * block_;
-        if (firstState % 2 == 0) {
+        if (!isLongest(firstState)) {
             decided.emplace_back(tone, heldSteps_);
             lastTone_ = tone;
             heldSteps_ = 0;
@@ -394,6 +480,7 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         loopHold_ *= forget;
         loopWeight_ *= forget;
         sinceTone_ = tone ? 0 : sinceTone_ + firstEnd;
+        rows_ = 0;
         evidence_.erase(evidence_.begin(), evidence_.begin() + firstEnd);
         energy_.erase(energy_.begin(), energy_.begin() + firstEnd);
         sums_.erase(sums_.begin(), sums_.begin() + firstEnd);

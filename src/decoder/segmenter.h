@@ -5,7 +5,9 @@
 // tone than noise alone; and the keying is split into the most likely
 // sequence of tones and silences of the lengths Morse has (a tone of one
 // dot or three, a silence of one, three or seven, now and then a pause), a
-// semi-Markov Viterbi.
+// semi-Markov Viterbi, which follows each letter's code as it goes
+// (Letters): a dot dropped inside a letter makes two letters of one, or
+// none, which the letters' odds weigh against.
 // While the tone's phase holds (a steady pitch, followed slowly), each
 // dot's worth of a tone's blocks is summed before it is weighed, which
 // hears a dot as a filter matched to it would; and where a loop follows its
@@ -17,6 +19,9 @@
 // few dots behind the input, more while another reading is nearly as
 // likely; the levels are learnt from what was decided.
 
+#include "letters.h"
+
+#include <array>
 #include <complex>
 #include <deque>
 #include <vector>
@@ -30,7 +35,8 @@ public:
 
     // `unitSteps`: a dot's length in steps of the input; `keyed`: whether a
     // tone is going on where it starts, begun `carried` steps before.
-    Segmenter(double unitSteps, double stepSeconds, bool keyed, int carried);
+    // `letters` outlives it.
+    Segmenter(const Letters& letters, double unitSteps, double stepSeconds, bool keyed, int carried);
 
     // The dot's length as learnt since.
     void setUnit(double unitSteps);
@@ -67,10 +73,34 @@ private:
         double score;
         int length;     // of the segment ending here
         int fromState;  // the state the segment before it ended in
-        int first;      // the reading's first piece: the row and state it ends in, as row * 4 + state
+        int first;      // the reading's first piece: the row and state it ends in, as row * states + state
     };
+    struct Best {  // the best of some states in a row
+        double score;
+        int state;
+    };
+    struct Lengths {
+        std::vector<double> prior, tail;  // log-probabilities of each length in blocks, and of at least it
+    };
+    // The states a piece ends in: a tone that ended a prefix of a letter
+    // (its node, from 1), a gap inside a letter after one (nodes_ + node),
+    // a gap between letters (nodes_), a pause (the longest silence), a
+    // tone longer than any element, and a tone or gap of a letter of no code.
+    int toneLongest() const { return 0; }
+    int between() const { return nodes_; }
+    int pause() const { return 2 * nodes_; }
+    int junkTone() const { return 2 * nodes_ + 1; }
+    int junkGap() const { return 2 * nodes_ + 2; }
+    int states() const { return 2 * nodes_ + 3; }
+    bool isTone(int state) const { return state < nodes_ || state == junkTone(); }
+    bool isLongest(int state) const { return state == toneLongest() || state == pause(); }
+    Lengths lengths(const std::vector<std::array<double, 3>>& parts, int longest) const;
     void addBlock(std::complex<double> sum, Evidence evidence);
     void decode(std::vector<std::pair<bool, int>>& decided);
+    // Every piece that may end at block `t` (still going on there, if
+    // `ongoing`): offer(state, score, length, state before).
+    template <class Offer> void pieces(int t, bool ongoing, Offer&& offer) const;
+    void sumUp(int row);                     // the row's bests, once it is filled
     double likelihood(double energy) const;  // a block's log-likelihood ratio, tone against noise
     bool levels(double& noise, double& tone) const;
     double toneData(int from, int to) const;  // a tone's log-likelihood ratio over blocks [from, to)
@@ -79,10 +109,12 @@ private:
 
     int block_;  // steps a block
     double stepSeconds_;
-    double unit_ = 0;                         // blocks a dot
-    int longest_[2] = {};                     // blocks a silence, a tone lasts at most in one piece
-    int lag_ = 0;                             // blocks decided behind the input
-    std::vector<double> prior_[2], tail_[2];  // log-probabilities of each length, and of at least it
+    double unit_ = 0;      // blocks a dot
+    int longest_[2] = {};  // blocks a silence, a tone lasts at most in one piece
+    int lag_ = 0;          // blocks decided behind the input
+    int nodes_;
+    const Letters* letters_;
+    Lengths dot_, dash_, anyTone_, inside_, apart_;  // a tone's lengths, and a gap's inside a letter or between
     std::complex<double> sum_{};
     int inBlock_ = 0;
     Evidence worst_ = Evidence::Heard;
@@ -102,8 +134,20 @@ private:
     // block, how well it has held lately, and blocks since the last tone.
     double loopPhase_ = 0, loopTurn_ = 0, loopHold_ = 0, loopWeight_ = 0, loopBlocks_ = 0;
     int sinceTone_ = 0;
+    int rows_ = 0;  // the rows read with basis_
     bool locked_ = false;
-    std::vector<Cell> cells_;                   // [block][state], state = 2 * tone + (ended a longest piece)
+    std::vector<Cell> cells_;  // [block][state]
+    struct Basis {             // what the rows were read with
+        double unit, noise, tone, loopPhase, loopTurn;
+        std::complex<double> turn;
+        int start;
+        bool steady, locked, firstFlat;
+        bool operator==(const Basis&) const = default;
+    };
+    Basis basis_{};
+    // Each row's best where a letter may begin, where a silence ended, where
+    // a letter ended (its odds counted), and where a tone of no code ended.
+    std::vector<Best> rootAt_, silenceAt_, letterEndAt_, junkAt_;
     std::vector<std::pair<double, int>> ends_;  // each reading of what is undecided: its score and first piece
     int startState_;
     bool heldTone_;  // a piece decided but not handed on: the longest, or begun before the input given

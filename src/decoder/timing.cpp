@@ -314,10 +314,14 @@ void Timing::readRun(std::string& out)
     // caught by a fresh guess from the last few dozen elements.
     // The first guess, made from a few elements heard through a filter not
     // yet fitted to them, is checked more readily than a speed long followed.
+    // A guess at the end of the speeds looked for is no speed found: noise
+    // read as short elements put it at the fastest, and a weak 40 wpm signal
+    // was then heard as crackle for seconds.
     if (recent_.size() >= 16) {
         const bool early = ++runs_ < 12;
         const double guess = std::log(mostLikelyUnit(recent_));
-        doubts_ = std::abs(guess - unit_) > std::log(early ? 1.4 : 1.8) ? doubts_ + 1 : 0;
+        const bool found = guess > std::log(shortest) + 0.01 && guess < std::log(longest) - 0.01;
+        doubts_ = found && std::abs(guess - unit_) > std::log(early ? 1.4 : 1.8) ? doubts_ + 1 : 0;
         if (doubts_ >= (early ? 1 : 4)) {
             unit_ = guess;
             dot_ = dash_ = gap_ = 0;

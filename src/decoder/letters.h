@@ -18,9 +18,7 @@ public:
     explicit Letters(const std::vector<std::string>& codes);
 
     int size() const { return int(nodes_.size()); }
-    // The prefix one element longer, or -1 where no code goes on so; and
-    // the log-probability of that element after it.
-    int next(int node, bool dash) const { return nodes_[std::size_t(node)].next[dash ? 1 : 0]; }
+    // The log-probability of a dot or a dash after `node` (none where no code goes on so).
     double step(int node, bool dash) const { return nodes_[std::size_t(node)].step[dash ? 1 : 0]; }
     // The element that led to `node`, and the prefix before it (-1 at the root).
     bool dash(int node) const { return nodes_[std::size_t(node)].dash; }

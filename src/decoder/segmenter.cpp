@@ -241,11 +241,11 @@ void Segmenter::addBlock(std::complex<double> sum, Evidence evidence)
 
 void Segmenter::sumUp(int row)
 {
-    const Cell* c = &cells_[std::size_t(row) * std::size_t(states())];
     const auto r = std::size_t(row);
-    const auto consider = [c](Best& best, int state, double extra) {
-        if (c[state].score != none && c[state].score + extra > best.score)
-            best = {c[state].score + extra, state};
+    const auto consider = [&](Best& best, int state, double extra) {
+        const double score = cell(row, state).score;
+        if (score != none && score + extra > best.score)
+            best = {score + extra, state};
     };
     for (const int state : {between(), pause()}) {
         consider(rootAt_[r], state, 0);
@@ -265,9 +265,7 @@ void Segmenter::sumUp(int row)
 
 template <class Offer> void Segmenter::pieces(int t, bool ongoing, Offer&& offer) const
 {
-    const auto score = [this](int row, int state) {
-        return cells_[std::size_t(row) * std::size_t(states()) + std::size_t(state)].score;
-    };
+    const auto score = [this](int row, int state) { return cell(row, state).score; };
     // The first piece began before the input given: no length is likelier.
     const auto length = [&](const Lengths& l, int d, int start) {
         return start == 0 && firstFlat_ ? 0.0 : (ongoing ? l.tail : l.prior)[std::size_t(d)];
@@ -370,16 +368,14 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
             std::fill(row->begin() + (rows_ == 0 ? 0 : rows_ + 1), row->end(), Best{none, -1});
         }
         if (rows_ == 0) {
-            cells_[std::size_t(startState_)].score = 0;
+            cell(0, startState_).score = 0;
             sumUp(0);
         }
         for (int t = rows_ + 1; t <= n; ++t) {
             pieces(t, false, [&](int state, double score, int d, int from) {
-                Cell& cell = cells_[std::size_t(t) * std::size_t(S) + std::size_t(state)];
-                if (score > cell.score)
-                    cell = {score, d, from,
-                            d == t ? t * S + state
-                                   : cells_[std::size_t(t - d) * std::size_t(S) + std::size_t(from)].first};
+                Cell& ending = cell(t, state);
+                if (score > ending.score)
+                    ending = {score, d, from, d == t ? t * S + state : cell(t - d, from).first};
             });
             sumUp(t);
         }
@@ -390,7 +386,7 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         int endState = 0, endLength = 0, endFrom = -1, bestFirst = -1;
         ends_.clear();
         pieces(n, true, [&](int state, double score, int d, int from) {
-            const int first = d == n ? -1 : cells_[std::size_t(n - d) * std::size_t(S) + std::size_t(from)].first;
+            const int first = d == n ? -1 : cell(n - d, from).first;
             ends_.emplace_back(score, first);
             if (score > best) {
                 best = score;
@@ -408,7 +404,7 @@ void Segmenter::decode(std::vector<std::pair<bool, int>>& decided)
         // Back to the first piece.
         int row = n - endLength, state = endFrom, firstEnd = n, firstState = endState;
         while (row > 0) {
-            const Cell& c = cells_[std::size_t(row) * std::size_t(S) + std::size_t(state)];
+            const Cell& c = cell(row, state);
             firstEnd = row;
             firstState = state;
             row -= c.length;

@@ -94,6 +94,11 @@ private:
     int states() const { return 2 * nodes_ + 3; }
     bool isTone(int state) const { return state < nodes_ || state == junkTone(); }
     bool isLongest(int state) const { return state == toneLongest() || state == pause(); }
+    Cell& cell(int row, int state) { return cells_[std::size_t(row) * std::size_t(states()) + std::size_t(state)]; }
+    const Cell& cell(int row, int state) const
+    {
+        return cells_[std::size_t(row) * std::size_t(states()) + std::size_t(state)];
+    }
     Lengths lengths(const std::vector<std::array<double, 3>>& parts, int longest) const;
     void addBlock(std::complex<double> sum, Evidence evidence);
     void decode(std::vector<std::pair<bool, int>>& decided);
